@@ -1,0 +1,204 @@
+// The plug-in contract: everything the player and a plug-in share.
+//
+// A plug-in writer reads this header and nothing else. Plug-ins are shared
+// objects (fonts.so) loaded at run time; the player finds every entry point
+// and effect function by its plain name, so all of them are extern "C" and
+// exported (ZORBIT_EXPORT). Everything runs on the player's main thread.
+//
+// Units: demo time in unsigned 32-bit milliseconds; parameters are signed
+// 32-bit integers, fixed point where an effect needs a scale; colours are
+// packed 0xAARRGGBB.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct SDL_Surface;
+struct SDL_RWops;
+
+#define ZORBIT_EXPORT extern "C" __attribute__((visibility("default")))
+
+// ---------------------------------------------------------------------------
+// Effect calls
+
+// Phase of an effect call (FrameInfo::phase).
+enum : int32_t {
+  PHASE_MAKE = 0,      // first call of an event, in the frame it becomes active
+  PHASE_RUN = 1,       // every frame the event is active (also the frame of PHASE_MAKE)
+  PHASE_DESTROY = -1,  // last call, the event has ended: free the slot's data
+};
+
+// Status an effect writes into FrameInfo::status. The player keeps the last
+// PHASE_RUN status per track and takes no decision on it.
+enum : int32_t {
+  STATUS_UNCHANGED = 1,  // written on entry: nothing had to be rebuilt
+  STATUS_BUILT = 2,      // the effect created or rebuilt its data in this call
+  STATUS_FAILED = -1,    // the effect could not work (a resource was missing, ...)
+};
+
+// First argument of every effect call. Owned by the player, valid only
+// during the call. Fixed 24-byte layout.
+struct FrameInfo {
+  int32_t phase;           // PHASE_*
+  int32_t elapsed;         // ms: demo time minus the event's startTime
+  uint8_t paramsConstant;  // 1 when no parameter of the event depends on time this frame
+  uint8_t pad[3];
+  int32_t status;          // set to 0 by the player before PHASE_RUN; STATUS_* by the effect
+  uint32_t startTime;      // ms: the event's startTime
+  uint32_t duration;       // ms: the event's endTime minus its startTime
+};
+static_assert(sizeof(FrameInfo) == 24, "FrameInfo is 24 bytes");
+static_assert(offsetof(FrameInfo, phase) == 0 && offsetof(FrameInfo, elapsed) == 4 &&
+                  offsetof(FrameInfo, paramsConstant) == 8 && offsetof(FrameInfo, status) == 12 &&
+                  offsetof(FrameInfo, startTime) == 16 && offsetof(FrameInfo, duration) == 20,
+              "FrameInfo layout");
+
+// Most values an effect receives. Events with more are never called.
+enum { ZORBIT_MAX_PARAMS = 40 };
+
+// An effect function: bool Name(FrameInfo* info, void** slot, int32_t p0, ..., int32_t pN).
+// slot is the event's track slot: null when the event starts; the effect keeps
+// its per-event data there and frees it at PHASE_DESTROY (the player clears
+// the slot after every PHASE_DESTROY call). The player passes the event's
+// values followed by zeros up to 40, so an effect may declare up to 40
+// parameters and reads 0 for those the event does not supply. Only a false
+// result of a PHASE_RUN call matters: it stops the rest of that frame's run calls.
+// The player calls every effect with 40 values; the pointer type below is
+// only what the binding stores.
+typedef bool (*EffectFunction)(FrameInfo* info, void** slot);
+
+// ---------------------------------------------------------------------------
+// Resources
+
+// Kind codes: four ASCII characters, the first in the most significant byte.
+#define ZORBIT_KIND(a, b, c, d) \
+  static_cast<int32_t>((uint32_t(a) << 24) | (uint32_t(b) << 16) | (uint32_t(c) << 8) | uint32_t(d))
+enum : int32_t {
+  KIND_BEAT = ZORBIT_KIND('B', 'E', 'A', 'T'),   // 0x42454154, BeatRecord, by beat.so
+  KIND_GRID = ZORBIT_KIND('G', 'R', 'I', 'D'),   // 0x47524944, Grid, by grids.so
+  KIND_TXTR = ZORBIT_KIND('T', 'X', 'T', 'R'),   // 0x54585452, TextureRecord, by imagery.so
+  KIND_FONT = ZORBIT_KIND('F', 'O', 'N', 'T'),   // 0x464F4E54, ResourceFont, by fonts.so
+  KIND_3DWR = ZORBIT_KIND('3', 'D', 'W', 'R'),   // 0x33445752, a "3D group" Node3D, by scene.so
+  KIND_SWRM = ZORBIT_KIND('S', 'W', 'R', 'M'),   // 0x5357524D, SwarmRecord, by swarm.so
+};
+static_assert(KIND_BEAT == 0x42454154 && KIND_3DWR == 0x33445752, "kind codes");
+
+// Registered through HostTable::registerKind; called by the registry when
+// someone asks for a resource of the kind. Returns the resource named name,
+// or null when this producer has none. Sets isStatic to true when the
+// resource never changes from frame to frame. The producer keeps ownership.
+typedef void* (*ProduceFunction)(const char* name, void* userData, bool& isStatic);
+// Called by the registry on releaseResource; true when this producer handled it.
+typedef bool (*ReleaseFunction)(const char* name, void* resource);
+
+// ---------------------------------------------------------------------------
+// The host table: eight pointer-sized slots that the player fills once before
+// Zorbit_Init and that stay valid until shutdown. Copy what you need in Zorbit_Init.
+
+enum HostSlot {
+  HOST_STATE = 0,             // OGLState*: the player's OpenGL state tracker (a data pointer)
+  HOST_WARN = 1,              // WarnFunction: append a line to the player's log
+  HOST_USE_RESOURCE = 2,      // UseResourceFunction
+  HOST_RELEASE_RESOURCE = 3,  // ReleaseResourceFunction
+  HOST_REGISTER_KIND = 4,     // RegisterKindFunction
+  HOST_GET_TEXT = 5,          // GetTextFunction
+  HOST_OPEN_STREAM = 6,       // OpenStreamFunction
+  HOST_CLOSE_STREAM = 7,      // CloseStreamFunction
+  HOST_SLOT_COUNT = 8
+};
+
+// Writes message verbatim to the player's log (Errorlog.txt) and flushes it.
+// Prefix it with the name of the function that warns and end it with "\n".
+typedef void (*WarnFunction)(const char* message);
+// Finds or produces the resource of kind named by the demo text nameIndex.
+// requester and kindName only appear in warnings ("Text3D", "font"). A private
+// use keeps everyone else from the resource until it is released. Null (with
+// a warning in the log) when the name, or a producer that knows it, is missing.
+typedef void* (*UseResourceFunction)(int32_t kind, int32_t nameIndex, void* userData, bool privateUse,
+                                     const char* requester, const char* kindName, bool* isStatic);
+// Hands a resource back (ends a private use, then asks the kind's releasers).
+typedef void (*ReleaseResourceFunction)(int32_t kind, int32_t nameIndex, void* resource);
+// Offers a kind; producers of a kind are asked in registration order.
+typedef void (*RegisterKindFunction)(int32_t kind, ProduceFunction produce, ReleaseFunction release);
+// The demo's text number index, or null.
+typedef const char* (*GetTextFunction)(int32_t index);
+// Opens a named file for reading (relative names from the working directory), or null.
+typedef SDL_RWops* (*OpenStreamFunction)(const char* name);
+// Closes a stream from OpenStreamFunction together with its file.
+typedef void (*CloseStreamFunction)(SDL_RWops* stream);
+
+// ---------------------------------------------------------------------------
+// Entry points a plug-in exports, bound by name when the library loads.
+
+// Required. Once at start-up, in the demo's library order, after every
+// library is loaded and every event matched. Register resource kinds here.
+// outputSurfaces: 2 SDL software surfaces of the screen's size (surface 0 is
+// shown after every frame when the demo does not use OpenGL); inputSurfaces:
+// the demo's NumberOfInputSurfaces surfaces. False makes start-up fail.
+typedef bool (*InitFunction)(SDL_Surface** outputSurfaces, SDL_Surface** inputSurfaces, void** hostTable);
+// Required. Once at shutdown, in library order, only when every Zorbit_Init
+// succeeded. Clean up events still active (they get no PHASE_DESTROY).
+typedef bool (*QuitFunction)();
+// Required. Once per frame per library, after ending events and before
+// starting new ones. The player passes 0.
+typedef bool (*BeginNewFrameFunction)(int32_t value);
+// Optional. Never called during playback.
+typedef void (*UpdateParamFunction)(int32_t, int32_t, int32_t);
+
+// ---------------------------------------------------------------------------
+// Shared resource records, read across modules through raw pointers.
+
+// A beat curve (kind BEAT), made by beat.so's MakeBeat and read by the player
+// to evaluate beat parameters. Fixed 2096-byte layout.
+struct BeatRecord {
+  uint32_t startTime;     // ms: demo time at which the pattern starts
+  uint32_t duration;      // ms: the beat is defined from startTime to startTime + duration
+  int32_t count;          // segments in the pattern, 0 to 19
+  uint8_t pad0[4];
+  double intervals[129];  // ms: length of segment k, k < count
+  double levels[130];     // levels[0] is 0.0; levels[k + 1] is reached at the end of segment k
+  uint8_t smooth;         // 0: straight ramps; 1: smoothed segments
+  uint8_t pad1[7];
+};
+static_assert(sizeof(BeatRecord) == 2096, "BeatRecord is 2096 bytes");
+static_assert(offsetof(BeatRecord, count) == 8 && offsetof(BeatRecord, intervals) == 16 &&
+                  offsetof(BeatRecord, levels) == 1048 && offsetof(BeatRecord, smooth) == 2088,
+              "BeatRecord layout");
+
+// A vertex grid (kind GRID), made by grids.so. The vertex of column c and
+// row r is vertices[(r * columns + c) * 3 + 0..2] (x, y, z).
+struct Grid {
+  int32_t columns;   // vertices per row
+  int32_t rows;
+  int32_t width;     // MakeGrid's width parameter (grids made by MakeGrid only)
+  int32_t height;    // MakeGrid's height parameter (grids made by MakeGrid only)
+  float* vertices;   // columns * rows * 3 floats, owned by the grid
+};
+static_assert(offsetof(Grid, rows) == 4 && offsetof(Grid, height) == 12 && offsetof(Grid, vertices) == 16,
+              "Grid layout");
+
+// A texture (kind TXTR), made by imagery.so from an image file.
+struct TextureRecord {
+  uint32_t texture;   // OpenGL texture name
+  int32_t width;      // image width, pixels
+  int32_t height;     // image height, pixels
+  float sExtent;      // width / padded width: largest s covered by the image
+  float tExtent;      // height / padded height
+  char name[256];     // resource name, zero-terminated; empty marks a free record
+  SDL_Surface* surface;  // kept image; always null
+};
+static_assert(offsetof(TextureRecord, sExtent) == 12 && offsetof(TextureRecord, name) == 20 &&
+                  offsetof(TextureRecord, surface) == 280,
+              "TextureRecord layout");
+
+// A particle swarm (kind SWRM), made by swarm.so. A static swarm keeps this
+// record at the same address for as long as the consuming event lasts.
+struct SwarmRecord {
+  int32_t particleCount;
+  float* positions;        // particleCount * 3 floats: x, y, z in scene units
+  uint8_t* colours;        // particleCount * 4 bytes: alpha, red, green, blue; null: uniform colour
+  uint8_t alpha, red, green, blue;  // the uniform colour
+};
+static_assert(offsetof(SwarmRecord, positions) == 8 && offsetof(SwarmRecord, colours) == 16 &&
+                  offsetof(SwarmRecord, alpha) == 24,
+              "SwarmRecord layout");
