@@ -1,0 +1,145 @@
+// A small stand-in for the player's host table, for loading a built plug-in
+// in a test: demo texts, a resource registry that asks producers in
+// registration order, and a log of warnings. One PluginHost at a time.
+#pragma once
+
+#include <dlfcn.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "zorbit.h"
+
+class PluginHost {
+ public:
+  struct Producer {
+    int32_t mKind;
+    ProduceFunction mProduce;
+    ReleaseFunction mRelease;
+  };
+
+  PluginHost() {
+    gCurrent = this;
+    mTable[HOST_WARN] = reinterpret_cast<void*>(&PluginHost::Warn);
+    mTable[HOST_USE_RESOURCE] = reinterpret_cast<void*>(&PluginHost::UseResource);
+    mTable[HOST_RELEASE_RESOURCE] = reinterpret_cast<void*>(&PluginHost::ReleaseResource);
+    mTable[HOST_REGISTER_KIND] = reinterpret_cast<void*>(&PluginHost::RegisterKind);
+    mTable[HOST_GET_TEXT] = reinterpret_cast<void*>(&PluginHost::GetText);
+  }
+  ~PluginHost() {
+    for (void* theHandle : mHandles) dlclose(theHandle);
+    gCurrent = nullptr;
+  }
+  PluginHost(const PluginHost&) = delete;
+  PluginHost& operator=(const PluginHost&) = delete;
+
+  // Loads bin/<inName>.so and calls its Zorbit_Init; returns the handle or null.
+  void* Load(const char* inName) {
+    const std::string thePath = std::string(ZORBIT_BIN_DIR) + "/" + inName + ".so";
+    void* theHandle = dlopen(thePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!theHandle) {
+      mLoadError = dlerror();
+      return nullptr;
+    }
+    mHandles.push_back(theHandle);
+    auto theInit = reinterpret_cast<InitFunction>(dlsym(theHandle, "Zorbit_Init"));
+    if (!theInit || !theInit(nullptr, nullptr, mTable.data())) return nullptr;
+    return theHandle;
+  }
+
+  // Adds a demo text and returns its name number.
+  int32_t AddText(const std::string& inText) {
+    mTexts.push_back(inText);
+    return static_cast<int32_t>(mTexts.size() - 1);
+  }
+
+  // The resource of a kind by name, asking the producers like the registry does.
+  void* Produce(int32_t inKind, const char* inName, bool* outIsStatic = nullptr) {
+    bool theStatic = false;
+    for (const Producer& theProducer : mProducers) {
+      if (theProducer.mKind != inKind) continue;
+      if (void* theResource = theProducer.mProduce(inName, nullptr, theStatic)) {
+        if (outIsStatic) *outIsStatic = theStatic;
+        return theResource;
+      }
+    }
+    if (outIsStatic) *outIsStatic = theStatic;
+    return nullptr;
+  }
+
+  bool Release(int32_t inKind, const char* inName) {
+    for (const Producer& theProducer : mProducers)
+      if (theProducer.mKind == inKind && theProducer.mRelease(inName, nullptr)) return true;
+    return false;
+  }
+
+  std::vector<std::string> mWarnings;
+  std::vector<std::string> mTexts;
+  std::vector<Producer> mProducers;
+  std::string mLoadError;
+  int mUseCount = 0;  // useResource calls
+
+ private:
+  static void Warn(const char* inMessage) { gCurrent->mWarnings.emplace_back(inMessage); }
+  static const char* GetText(int32_t inIndex) {
+    if (inIndex < 0 || static_cast<size_t>(inIndex) >= gCurrent->mTexts.size()) return nullptr;
+    return gCurrent->mTexts[inIndex].c_str();
+  }
+  static void RegisterKind(int32_t inKind, ProduceFunction inProduce, ReleaseFunction inRelease) {
+    gCurrent->mProducers.push_back(Producer{inKind, inProduce, inRelease});
+  }
+  static void* UseResource(int32_t inKind, int32_t inNameIndex, void*, bool, const char* inRequester,
+                           const char* inKindName, bool* outIsStatic) {
+    ++gCurrent->mUseCount;
+    const char* theName = GetText(inNameIndex);
+    if (!theName) {
+      gCurrent->mWarnings.push_back(std::string(inRequester) + ": no name for " + inKindName);
+      return nullptr;
+    }
+    void* theResource = gCurrent->Produce(inKind, theName, outIsStatic);
+    if (!theResource)
+      gCurrent->mWarnings.push_back(std::string(inRequester) + ": no " + inKindName + " " + theName);
+    return theResource;
+  }
+  static void ReleaseResource(int32_t inKind, int32_t inNameIndex, void*) {
+    if (const char* theName = GetText(inNameIndex)) gCurrent->Release(inKind, theName);
+  }
+
+  static inline PluginHost* gCurrent = nullptr;
+  std::array<void*, HOST_SLOT_COUNT> mTable{};
+  std::vector<void*> mHandles;
+};
+
+// Calls an effect the way the player does: 40 values, the missing ones 0.
+using Effect40 = bool (*)(FrameInfo*, void**, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t);
+
+template <size_t... I>
+inline bool CallEffect40(Effect40 inEffect, FrameInfo* inInfo, void** ioSlot,
+                         const std::array<int32_t, ZORBIT_MAX_PARAMS>& inValues, std::index_sequence<I...>) {
+  return inEffect(inInfo, ioSlot, inValues[I]...);
+}
+
+inline bool CallEffect(void* inEffect, FrameInfo& ioInfo, void** ioSlot, const std::vector<int32_t>& inValues) {
+  std::array<int32_t, ZORBIT_MAX_PARAMS> theValues{};
+  for (size_t i = 0; i < inValues.size() && i < theValues.size(); ++i) theValues[i] = inValues[i];
+  return CallEffect40(reinterpret_cast<Effect40>(inEffect), &ioInfo, ioSlot, theValues,
+                      std::make_index_sequence<ZORBIT_MAX_PARAMS>());
+}
+
+inline FrameInfo MakeInfo(int32_t inPhase, uint32_t inStart = 0, uint32_t inDuration = 1000,
+                          bool inConstant = true, int32_t inElapsed = 0) {
+  FrameInfo theInfo{};
+  theInfo.phase = inPhase;
+  theInfo.elapsed = inElapsed;
+  theInfo.paramsConstant = inConstant ? 1 : 0;
+  theInfo.startTime = inStart;
+  theInfo.duration = inDuration;
+  return theInfo;
+}
