@@ -1,0 +1,508 @@
+#include "democheck.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <set>
+
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/sax/Locator.hpp>
+#include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/XMLString.hpp>
+
+#include "basicexception.h"
+#include "demo.h"
+#include "nametable.h"
+#include "zorbitloader.h"
+
+using namespace xercesc;
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// A light element tree with the position of every start tag.
+
+struct Element {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> attributes;
+  int line = 0;
+  int column = 0;
+  bool hasChild = false;  // any content at all: text or elements
+  std::vector<std::unique_ptr<Element>> children;
+
+  const std::string* Attribute(const char* inName) const {
+    for (auto& theAttribute : attributes)
+      if (theAttribute.first == inName) return &theAttribute.second;
+    return nullptr;
+  }
+  std::vector<const Element*> Children(const char* inName = nullptr) const {
+    std::vector<const Element*> theResult;
+    for (auto& theChild : children)
+      if (!inName || theChild->name == inName) theResult.push_back(theChild.get());
+    return theResult;
+  }
+};
+
+std::string Local(const XMLCh* inText) {
+  if (!inText) return std::string();
+  char* theText = XMLString::transcode(inText);
+  std::string theResult(theText ? theText : "");
+  XMLString::release(&theText);
+  return theResult;
+}
+
+class Collector : public DefaultHandler {
+ public:
+  Collector(std::vector<Finding>& ioFindings, bool inBuildTree, Finding::Severity inSeverity)
+      : mFindings(ioFindings), mBuildTree(inBuildTree), mSeverity(inSeverity) {}
+
+  std::unique_ptr<Element> mRoot;
+  bool mFailed = false;
+
+  void setDocumentLocator(const Locator* const inLocator) override { mLocator = inLocator; }
+
+  void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const inName,
+                    const Attributes& inAttributes) override {
+    if (!mBuildTree) return;
+    auto theElement = std::make_unique<Element>();
+    theElement->name = Local(inName);
+    for (XMLSize_t i = 0; i < inAttributes.getLength(); ++i)
+      theElement->attributes.emplace_back(Local(inAttributes.getQName(i)), Local(inAttributes.getValue(i)));
+    if (mLocator) {
+      theElement->line = static_cast<int>(mLocator->getLineNumber());
+      theElement->column = static_cast<int>(mLocator->getColumnNumber());
+    }
+    Element* theRaw = theElement.get();
+    if (mStack.empty()) {
+      mRoot = std::move(theElement);
+    } else {
+      mStack.back()->hasChild = true;
+      mStack.back()->children.push_back(std::move(theElement));
+    }
+    mStack.push_back(theRaw);
+  }
+
+  void characters(const XMLCh* const, const XMLSize_t inLength) override {
+    if (mBuildTree && !mStack.empty() && inLength > 0) mStack.back()->hasChild = true;
+  }
+
+  void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override {
+    if (!mBuildTree || mStack.empty()) return;
+    mStack.pop_back();
+  }
+
+  void warning(const SAXParseException& inError) override { Add(Finding::kWarning, inError); }
+  void error(const SAXParseException& inError) override { Add(mSeverity, inError); }
+  void fatalError(const SAXParseException& inError) override {
+    Add(Finding::kError, inError);
+    mFailed = true;
+  }
+
+ private:
+  void Add(Finding::Severity inSeverity, const SAXParseException& inError) {
+    mFindings.push_back({inSeverity, static_cast<int>(inError.getLineNumber()),
+                         static_cast<int>(inError.getColumnNumber()), Local(inError.getMessage())});
+  }
+
+  std::vector<Finding>& mFindings;
+  bool mBuildTree;
+  Finding::Severity mSeverity;
+  const Locator* mLocator = nullptr;
+  std::vector<Element*> mStack;
+};
+
+// Runs one SAX pass; with a schema the document is validated against it.
+std::unique_ptr<Element> Parse(const std::string& inPath, const std::string& inSchema,
+                               std::vector<Finding>& ioFindings, bool& outFailed) {
+  std::unique_ptr<SAX2XMLReader> theReader(XMLReaderFactory::createXMLReader());
+  bool theValidate = !inSchema.empty();
+  theReader->setFeature(XMLUni::fgSAX2CoreNameSpaces, theValidate);
+  theReader->setFeature(XMLUni::fgSAX2CoreValidation, theValidate);
+  theReader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+  if (theValidate) {
+    theReader->setFeature(XMLUni::fgXercesDynamic, false);
+    theReader->setFeature(XMLUni::fgXercesSchema, true);
+    XMLCh* theLocation = XMLString::transcode(inSchema.c_str());
+    theReader->setProperty(XMLUni::fgXercesSchemaExternalNoNameSpaceSchemaLocation, theLocation);
+    XMLString::release(&theLocation);
+  }
+  Collector theCollector(ioFindings, !theValidate, Finding::kError);
+  theReader->setContentHandler(&theCollector);
+  theReader->setErrorHandler(&theCollector);
+  try {
+    theReader->parse(inPath.c_str());
+  } catch (const SAXParseException&) {
+    theCollector.mFailed = true;
+  } catch (const XMLException& inError) {
+    ioFindings.push_back({Finding::kError, 0, 0, Local(inError.getMessage())});
+    theCollector.mFailed = true;
+  }
+  outFailed = theCollector.mFailed;
+  return std::move(theCollector.mRoot);
+}
+
+// ---------------------------------------------------------------------------
+// The checks.
+
+// The way the player reads integers: atol's leading white space, sign, digits.
+bool ReadInteger(const std::string& inText, long long& outValue) {
+  const char* theText = inText.c_str();
+  char* theEnd = nullptr;
+  errno = 0;
+  outValue = std::strtoll(theText, &theEnd, 10);
+  return theEnd != theText && *theEnd == 0 && errno == 0;
+}
+
+struct Context {
+  const CheckOptions& options;
+  std::vector<Finding>& findings;
+  bool schemaChecked;  // the schema already vouched for attribute names and presence
+  size_t textCount;
+
+  void Error(const Element& inAt, const std::string& inMessage) {
+    findings.push_back({Finding::kError, inAt.line, inAt.column, inMessage});
+  }
+  void Warn(const Element& inAt, const std::string& inMessage) {
+    findings.push_back({Finding::kWarning, inAt.line, inAt.column, inMessage});
+  }
+
+  // Required and known attributes of one element, with integer checks.
+  void Attributes(const Element& inElement, std::initializer_list<const char*> inRequired,
+                  std::initializer_list<const char*> inOptional, std::initializer_list<const char*> inIntegers) {
+    std::set<std::string> theKnown(inRequired.begin(), inRequired.end());
+    theKnown.insert(inOptional.begin(), inOptional.end());
+    if (!schemaChecked) {
+      for (const char* theName : inRequired)
+        if (!inElement.Attribute(theName))
+          Error(inElement, "<" + inElement.name + "> lacks the required attribute \"" + theName + "\"");
+      for (auto& theAttribute : inElement.attributes)
+        if (!theKnown.count(theAttribute.first))
+          Error(inElement, "<" + inElement.name + "> has an unknown attribute \"" + theAttribute.first + "\"");
+    }
+    for (const char* theName : inIntegers) {
+      const std::string* theValue = inElement.Attribute(theName);
+      long long theNumber = 0;
+      if (theValue && !ReadInteger(*theValue, theNumber))
+        Error(inElement, "attribute \"" + std::string(theName) + "\" of <" + inElement.name + "> is \"" + *theValue +
+                             "\", not a whole number");
+      else if (theValue && (theNumber > INT32_MAX || theNumber < INT32_MIN))
+        Error(inElement, "attribute \"" + std::string(theName) + "\" of <" + inElement.name +
+                             "> does not fit in 32 bits: " + *theValue);
+    }
+  }
+
+  std::string Type(const Element& inParam) {
+    const std::string* theType = inParam.Attribute("type");
+    return theType ? *theType : std::string();
+  }
+
+  void Param(const Element& inParam, int inDepth) {
+    if (inDepth > 64) {
+      Error(inParam, "\"combi\" parameters nest deeper than 64 levels");
+      return;
+    }
+    std::string theType = Type(inParam);
+    if (theType.empty()) {
+      Attributes(inParam, {"start", "end"}, {}, {"start", "end"});
+    } else if (theType == "multi") {
+      Attributes(inParam, {"type", "interpol", "val"}, {}, {"val"});
+      const std::string* theInterpol = inParam.Attribute("interpol");
+      if (theInterpol && *theInterpol != "lin" && *theInterpol != "bez" && *theInterpol != "sqd")
+        Error(inParam, "\"interpol\" is \"" + *theInterpol + "\"; it must be \"lin\", \"bez\" or \"sqd\"");
+      for (const Element* theSegment : inParam.Children("seg")) {
+        Attributes(*theSegment, {"time", "val"}, {}, {"time", "val"});
+        const std::string* theTime = theSegment->Attribute("time");
+        long long theValue = 0;
+        if (theTime && ReadInteger(*theTime, theValue) && theValue < 0)
+          Error(*theSegment, "a segment cannot last a negative time (" + *theTime + " ms)");
+      }
+    } else if (theType == "combi") {
+      Attributes(inParam, {"type", "op"}, {}, {"op"});
+      const std::string* theOp = inParam.Attribute("op");
+      long long theValue = 0;
+      if (theOp && ReadInteger(*theOp, theValue) && theValue != 0 && theValue != 1)
+        Error(inParam, "\"op\" of a \"combi\" parameter must be 0 (sum) or 1 (product), not " + *theOp);
+      auto theOperands = inParam.Children();
+      if (theOperands.size() != 2)
+        Error(inParam, "a \"combi\" parameter needs exactly two child parameters, not " +
+                           std::to_string(theOperands.size()) + " (the player reports \"Corrupt combi-function!\")");
+      for (const Element* theOperand : theOperands) Param(*theOperand, inDepth + 1);
+    } else if (theType == "sin") {
+      Attributes(inParam, {"type", "ampli", "period", "offset", "height"}, {}, {"ampli", "period", "offset", "height"});
+      const std::string* thePeriod = inParam.Attribute("period");
+      long long theValue = 0;
+      if (thePeriod && ReadInteger(*thePeriod, theValue) && theValue == 0)
+        Warn(inParam, "a sine with period 0 does not move");
+    } else if (theType == "beat") {
+      Attributes(inParam, {"type", "ID", "min", "max"}, {}, {"ID", "min", "max"});
+      const std::string* theId = inParam.Attribute("ID");
+      long long theValue = 0;
+      if (theId && ReadInteger(*theId, theValue) && (theValue < 0 || static_cast<size_t>(theValue) >= textCount))
+        Error(inParam, "beat parameter names text " + *theId + ", but the document has " +
+                           std::to_string(textCount) + " text(s)");
+    } else {
+      if (theType != "const") Warn(inParam, "unknown parameter type \"" + theType + "\" is read as a constant");
+      Attributes(inParam, {}, {"type", "val"}, {"val"});
+    }
+  }
+
+  // sqd parameters come in groups of four "multi" parameters with equal segment counts.
+  void QuaternionGroups(const std::vector<const Element*>& inParams) {
+    for (size_t i = 0; i < inParams.size(); ++i) {
+      const Element& theFirst = *inParams[i];
+      const std::string* theInterpol = theFirst.Attribute("interpol");
+      if (Type(theFirst) != "multi" || !theInterpol || *theInterpol != "sqd") continue;
+      size_t theSegments = theFirst.Children("seg").size();
+      if (i + 4 > inParams.size()) {
+        Error(theFirst, "an \"sqd\" parameter starts a quaternion group of four, but only " +
+                            std::to_string(inParams.size() - i) + " parameter(s) follow from here");
+        return;
+      }
+      for (size_t k = 1; k < 4; ++k) {
+        const Element& theOther = *inParams[i + k];
+        if (Type(theOther) != "multi")
+          Error(theOther, "parameter " + std::to_string(k + 1) + " of a quaternion group must be a \"multi\" parameter");
+        else if (theOther.Children("seg").size() != theSegments)
+          Error(theOther, "the parameters of a quaternion group need equal segment counts (" +
+                              std::to_string(theSegments) + " and " + std::to_string(theOther.Children("seg").size()) + ")");
+      }
+      i += 3;
+    }
+  }
+};
+
+void Walk(const Element& inElement, const char* inName, std::vector<const Element*>& outFound) {
+  if (inElement.name == inName) outFound.push_back(&inElement);
+  for (auto& theChild : inElement.children) Walk(*theChild, inName, outFound);
+}
+
+std::vector<const Element*> ByTag(const Element& inRoot, const char* inName) {
+  std::vector<const Element*> theFound;
+  Walk(inRoot, inName, theFound);
+  return theFound;
+}
+
+std::string Folder(const std::string& inPath) {
+  size_t theSlash = inPath.rfind('/');
+  return theSlash == std::string::npos ? std::string(".") : inPath.substr(0, theSlash);
+}
+
+bool IsFile(const std::string& inPath) {
+  struct stat theInfo;
+  return stat(inPath.c_str(), &theInfo) == 0 && S_ISREG(theInfo.st_mode);
+}
+
+// The player's search: debug name, then the name itself, in each folder;
+// a ".dll" name is tried as ".so" when nothing else is found.
+bool FindPlugin(const std::string& inName, const std::string& inDemoFolder, const CheckOptions& inOptions) {
+  auto theTry = [&](const std::string& inFile) {
+    std::vector<std::string> theNames;
+    size_t theDot = inFile.find('.');
+    if (theDot != std::string::npos) theNames.push_back(inFile.substr(0, theDot) + "DBG" + inFile.substr(theDot));
+    theNames.push_back(inFile);
+    std::vector<std::string> theFolders{inDemoFolder};
+    theFolders.insert(theFolders.end(), inOptions.pluginDirs.begin(), inOptions.pluginDirs.end());
+    for (auto& theFile : theNames) {
+      if (theFile.find('/') != std::string::npos) {
+        if (IsFile(theFile)) return true;
+        continue;
+      }
+      for (auto& theFolder : theFolders)
+        if (IsFile(theFolder + "/" + theFile)) return true;
+      if (void* theHandle = dlopen(theFile.c_str(), RTLD_LAZY | RTLD_LOCAL)) {
+        dlclose(theHandle);
+        return true;
+      }
+    }
+    return false;
+  };
+  if (theTry(inName)) return true;
+  const std::string theDll = ".dll";
+  if (inName.size() > theDll.size() && inName.compare(inName.size() - theDll.size(), theDll.size(), theDll) == 0)
+    return theTry(inName.substr(0, inName.size() - theDll.size()) + ".so");
+  return false;
+}
+
+void CheckTree(const Element& inRoot, const std::string& inPath, Context& ioContext) {
+  const CheckOptions& theOptions = ioContext.options;
+  std::string theFolder = Folder(inPath);
+
+  // Settings
+  auto theSettings = ByTag(inRoot, "Settings");
+  long long theRunningTime = -1;
+  if (theSettings.empty()) {
+    ioContext.Error(inRoot, "the document has no <Settings> element");
+  } else {
+    const Element& theFirst = *theSettings[0];
+    ioContext.Attributes(theFirst, {"RunningTime", "NumberOfInputSurfaces"},
+                         {"UseOpenGL", "InputMusicFile", "AspectRatioX", "AspectRatioY", "DataFile"},
+                         {"RunningTime", "NumberOfInputSurfaces", "AspectRatioX", "AspectRatioY"});
+    if (const std::string* theValue = theFirst.Attribute("RunningTime")) ReadInteger(*theValue, theRunningTime);
+    const std::string* theGl = theFirst.Attribute("UseOpenGL");
+    if (theGl && *theGl != "true" && *theGl != "false")
+      ioContext.Warn(theFirst, "\"UseOpenGL\" is \"" + *theGl + "\": only exactly \"true\" turns OpenGL on");
+    if (!theFirst.Attribute("AspectRatioX") != !theFirst.Attribute("AspectRatioY"))
+      ioContext.Warn(theFirst, "only one of \"AspectRatioX\" and \"AspectRatioY\" is given; the demo stays 4 by 3");
+    const std::string* theMusic = theFirst.Attribute("InputMusicFile");
+    if (theMusic && !IsFile(theMusic->size() && (*theMusic)[0] == '/' ? *theMusic : theFolder + "/" + *theMusic))
+      ioContext.Error(theFirst, "the music file \"" + *theMusic + "\" does not exist beside the document");
+    for (size_t i = 1; i < theSettings.size(); ++i)
+      ioContext.Warn(*theSettings[i], "only the first <Settings> element counts; this one is ignored");
+  }
+
+  // Libraries and their functions
+  std::map<std::string, std::set<std::string>> theDeclared;
+  for (const Element* theLibrary : ByTag(inRoot, "Library")) {
+    ioContext.Attributes(*theLibrary, {"FileName"}, {}, {});
+    const std::string* theName = theLibrary->Attribute("FileName");
+    if (!theName) continue;
+    auto& theFunctions = theDeclared[*theName];
+    for (const Element* theFunction : theLibrary->Children()) {
+      ioContext.Attributes(*theFunction, {"Name"}, {}, {});
+      for (const Element* theParam : theFunction->Children()) ioContext.Attributes(*theParam, {"Name"}, {}, {});
+      if (const std::string* theFunctionName = theFunction->Attribute("Name")) theFunctions.insert(*theFunctionName);
+    }
+    if (!FindPlugin(*theName, theFolder, theOptions))
+      ioContext.Error(*theLibrary, "the plug-in \"" + *theName +
+                                       "\" is not found beside the document, in the player's plug-in folders, "
+                                       "or by the dynamic loader");
+  }
+
+  // Tracks and events
+  auto theTracks = ByTag(inRoot, "Track");
+  for (size_t theTrackIndex = 0; theTrackIndex < theTracks.size(); ++theTrackIndex) {
+    long long theLatestEnd = -1;  // the latest end among the earlier events of the track
+    long long thePreviousStart = -1;
+    auto theEvents = theTracks[theTrackIndex]->Children();
+    for (size_t theEventIndex = 0; theEventIndex < theEvents.size(); ++theEventIndex) {
+      const Element& theEvent = *theEvents[theEventIndex];
+      std::string theWhere = "event " + std::to_string(theEventIndex) + " of track " + std::to_string(theTrackIndex);
+      ioContext.Attributes(theEvent, {"LibraryFileName", "FunctionName", "StartTime", "EndTime"}, {},
+                           {"StartTime", "EndTime"});
+      const std::string* theLibrary = theEvent.Attribute("LibraryFileName");
+      const std::string* theFunction = theEvent.Attribute("FunctionName");
+      if (theLibrary && theFunction) {
+        auto theFound = theDeclared.find(*theLibrary);
+        if (theFound == theDeclared.end())
+          ioContext.Error(theEvent, theWhere + " names the library \"" + *theLibrary + "\", which no <Library> declares");
+        else if (!theFound->second.count(*theFunction))
+          ioContext.Error(theEvent, theWhere + " names the function \"" + *theFunction + "\", which the library \"" +
+                                        *theLibrary + "\" does not declare");
+      }
+
+      long long theStart = 0, theEnd = 0;
+      const std::string* theStartText = theEvent.Attribute("StartTime");
+      const std::string* theEndText = theEvent.Attribute("EndTime");
+      bool theTimed = theStartText && theEndText && ReadInteger(*theStartText, theStart) && ReadInteger(*theEndText, theEnd);
+      if (theTimed) {
+        // Times are stored as unsigned 32-bit milliseconds rounded down to tens.
+        theStart = (static_cast<uint32_t>(theStart) / 10u) * 10u;
+        theEnd = (static_cast<uint32_t>(theEnd) / 10u) * 10u;
+        if (theStart > theEnd)
+          ioContext.Error(theEvent, theWhere + " ends (" + std::to_string(theEnd) + " ms) before it starts (" +
+                                        std::to_string(theStart) + " ms) and is never active");
+        else if (theEnd <= theLatestEnd)
+          ioContext.Error(theEvent, theWhere + " is never active: an earlier event of the track lasts until " +
+                                        std::to_string(theLatestEnd) + " ms and covers it");
+        else if (theRunningTime >= 0 && theStart > theRunningTime)
+          ioContext.Warn(theEvent, theWhere + " starts after the demo's running time (" +
+                                       std::to_string(theRunningTime) + " ms) and is never reached");
+        if (theStart < thePreviousStart)
+          ioContext.Warn(theEvent, theWhere + " starts before the event above it; a track's events should be in time order");
+        thePreviousStart = theStart;
+        if (theEnd > theLatestEnd) theLatestEnd = theEnd;
+      }
+
+      auto theParams = theEvent.Children("param");
+      if (theParams.size() > ZORBIT_MAX_PARAMS)
+        ioContext.Error(theEvent, theWhere + " has " + std::to_string(theParams.size()) +
+                                      " parameters; effects take at most 40, so it would never be called");
+      for (const Element* theParam : theParams) ioContext.Param(*theParam, 0);
+      ioContext.QuaternionGroups(theParams);
+    }
+  }
+}
+
+// The loader prints trace lines on standard error; the checker keeps them quiet.
+class QuietStderr {
+ public:
+  QuietStderr() : mSaved(dup(2)) {
+    int theNull = open("/dev/null", O_WRONLY);
+    if (theNull >= 0) {
+      dup2(theNull, 2);
+      close(theNull);
+    }
+  }
+  ~QuietStderr() {
+    if (mSaved >= 0) {
+      dup2(mSaved, 2);
+      close(mSaved);
+    }
+  }
+
+ private:
+  int mSaved;
+};
+
+}  // namespace
+
+std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& inOptions) {
+  std::vector<Finding> theFindings;
+  if (!IsFile(inPath)) {
+    theFindings.push_back({Finding::kError, 0, 0, "cannot open the file"});
+    return theFindings;
+  }
+  XMLPlatformUtils::Initialize();
+  bool theFailed = false;
+  std::unique_ptr<Element> theRoot = Parse(inPath, std::string(), theFindings, theFailed);
+  if (!theFailed && theRoot) {
+    bool theSchema = theRoot->name == "Demo" && !inOptions.schemaPath.empty() && IsFile(inOptions.schemaPath);
+    if (theSchema) {
+      bool theSchemaFailed = false;
+      Parse(inPath, inOptions.schemaPath, theFindings, theSchemaFailed);
+    } else if (theRoot->name != "Demo") {
+      theFindings.push_back({Finding::kWarning, theRoot->line, theRoot->column,
+                             "the root element is <" + theRoot->name + ">, not <Demo>: schema checks skipped"});
+    }
+    size_t theTextCount = 0;
+    if (!ByTag(*theRoot, "Texts").empty())
+      for (const Element* theText : ByTag(*theRoot, "Text")) theTextCount += theText->hasChild ? 1 : 0;  // an empty Text takes no number
+    Context theContext{inOptions, theFindings, theSchema, theTextCount};
+    CheckTree(*theRoot, inPath, theContext);
+  }
+  XMLPlatformUtils::Terminate();
+
+  if (inOptions.runLoader && !theFailed) {
+    Demo theDemo{};
+    try {
+      QuietStderr theQuiet;
+      LoadDemo(inPath.c_str(), theDemo, GetNameTable());
+    } catch (const BasicException& inError) {
+      std::string theMessage = inError.GetMessage();
+      while (!theMessage.empty() && (theMessage.back() == '\n' || theMessage.back() == ' ')) theMessage.pop_back();
+      theFindings.push_back({Finding::kError, 0, 0, "the player refuses the document: " + theMessage});
+    }
+    DestroyDemo(theDemo);
+  }
+  return theFindings;
+}
+
+std::string FormatFinding(const std::string& inPath, const Finding& inFinding) {
+  std::string theText = inPath + ":";
+  if (inFinding.line > 0) theText += std::to_string(inFinding.line) + ":" + std::to_string(inFinding.column) + ":";
+  theText += inFinding.severity == Finding::kError ? " error: " : " warning: ";
+  return theText + inFinding.message;
+}

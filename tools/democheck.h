@@ -1,0 +1,31 @@
+// The demo checker behind zorbit-check: reads a demo document the way the
+// player would and reports, with file, line and column, everything that would
+// stop the player or make part of the demo silently do nothing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Finding {
+  enum Severity { kError, kWarning };
+  Severity severity;
+  int line;    // 1-based; 0 when the finding belongs to the whole file
+  int column;
+  std::string message;
+};
+
+struct CheckOptions {
+  // The schema used when the root element is "Demo"; empty skips schema checks.
+  std::string schemaPath;
+  // Folders searched for plug-in files after the document's own folder, in
+  // the player's order (its plug-in folder beside the executable, then the
+  // installed plug-in folder). The dynamic loader's own search comes last.
+  std::vector<std::string> pluginDirs;
+  // Also load the document with the player's own loader and report its verdict.
+  bool runLoader = true;
+};
+
+std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& inOptions);
+
+// "file:line:column: error: message", as compilers print it.
+std::string FormatFinding(const std::string& inPath, const Finding& inFinding);

@@ -1,0 +1,63 @@
+// zorbit-check DEMO.xml: checks a demo document for its author.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "democheck.h"
+#include "toolpaths.h"
+
+namespace {
+
+void Usage(FILE* inOut) {
+  std::fprintf(inOut,
+               "usage: zorbit-check [--schema FILE] [--plugin-dir DIR]... [--no-loader] DEMO.xml...\n"
+               "\n"
+               "Checks demo documents the way the player reads them and prints every problem as\n"
+               "FILE:LINE:COLUMN: error|warning: message. Errors stop the player or make part of\n"
+               "the demo never play; warnings point at things that are probably not meant.\n"
+               "Exit status: 0 when no document has errors, 1 otherwise, 2 on bad usage.\n"
+               "\n"
+               "  --schema FILE      XML Schema to validate <Demo> documents against\n"
+               "                     (default: the installed or source tree's demo.xsd)\n"
+               "  --plugin-dir DIR   also look for plug-in files in DIR\n"
+               "  --no-loader        do not run the player's own loader on the document\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CheckOptions theOptions;
+  theOptions.schemaPath = FindSchema();
+  theOptions.pluginDirs = PluginDirs();
+  int theFiles = 0, theErrors = 0, theWarnings = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::string theArg = argv[i];
+    if (theArg == "--help" || theArg == "-h") {
+      Usage(stdout);
+      return 0;
+    } else if (theArg == "--schema" && i + 1 < argc) {
+      theOptions.schemaPath = argv[++i];
+    } else if (theArg == "--plugin-dir" && i + 1 < argc) {
+      theOptions.pluginDirs.insert(theOptions.pluginDirs.begin(), argv[++i]);
+    } else if (theArg == "--no-loader") {
+      theOptions.runLoader = false;
+    } else if (!theArg.empty() && theArg[0] == '-') {
+      Usage(stderr);
+      return 2;
+    } else {
+      ++theFiles;
+      for (const Finding& theFinding : CheckDemo(theArg, theOptions)) {
+        std::printf("%s\n", FormatFinding(theArg, theFinding).c_str());
+        (theFinding.severity == Finding::kError ? theErrors : theWarnings)++;
+      }
+    }
+  }
+  if (theFiles == 0) {
+    Usage(stderr);
+    return 2;
+  }
+  std::fprintf(stderr, "zorbit-check: %d error(s), %d warning(s)\n", theErrors, theWarnings);
+  return theErrors ? 1 : 0;
+}
