@@ -1,4 +1,4 @@
-// OpenGL state tracker (spec Part 4.1). See oglstate.h for the contracts.
+// OpenGL state tracker. See oglstate.h for the contracts.
 #include "oglstate.h"
 
 #include <cstdio>
@@ -13,8 +13,8 @@ namespace {
 
 constexpr int kDepth = OGLState::kDepth;
 
-// Fixed-function precondition failures: the spec asks for an abnormal end
-// through an unhandled exception. The exception is thrown here and leaves
+// Fixed-function precondition failures end the program through an
+// exception that nothing may catch. The exception is thrown here and leaves
 // StateFailure, which is noexcept, so std::terminate runs at once: no caller
 // can catch it, and the default terminate handler prints the message.
 [[noreturn]] __attribute__((noinline)) void ThrowStateError(const char* inOperation,
@@ -251,7 +251,7 @@ void PushProjection(double inLeft, double inRight, double inBottom, double inTop
 void PopProjection() {
   Z_ASSERT(gState && "PopProjection: No state!\n");
   OGLState& s = *gState;
-  // Not given by the spec: a pop at the base is reported like the other
+  // A pop at the base is reported like the other
   // underflows (the top index is unsigned and is never lowered below 0).
   if (s.mProjectionTop == 0) Z_ASSERT("PopProjection stack underflow!" == 0);
   --s.mProjectionTop;

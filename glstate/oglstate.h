@@ -1,4 +1,4 @@
-// OpenGL state tracker (spec Part 4.1).
+// OpenGL state tracker.
 //
 // A shadow copy of the fixed-function OpenGL state that the system changes
 // often, kept as small stacks: push a value, draw, pop back. No OpenGL call is
@@ -34,11 +34,10 @@
 //   Colours are packed 0xAARRGGBB (each channel / 255 when given to OpenGL).
 //
 // Failures (all end the program; nothing is thrown to or returned to callers)
-//   * Named stacks: Z_ASSERT with the spec's messages, e.g.
+//   * Named stacks: Z_ASSERT with these messages, e.g.
 //     gState && "SetViewport: No state!\n", "PushViewport stack overflow!" == 0,
 //     "PopViewport stack underflow!" == 0. PopProjection at the base reports
-//     "PopProjection stack underflow!" == 0 in the same way (implementer's
-//     choice; the spec leaves it open).
+//     "PopProjection stack underflow!" == 0 in the same way.
 //   * Fixed-function states: a kind outside 0..14, no current tracker, a
 //     push on a full stack or a pop at the base ends the program through an
 //     exception that cannot be caught (it leaves a noexcept function, so
@@ -85,13 +84,13 @@ struct OGLProjection {
 };
 
 // One tracker = one OpenGL context. Plain fixed-size block, no allocation
-// after construction. Fields are public only so that the layout is the one
-// of the spec; use the free functions below, never the fields.
+// after construction. Fields are public only so that the layout stays the
+// documented one; use the free functions below, never the fields.
 class OGLState {
  public:
   static constexpr int kDepth = 32;  // entries per stack (base + 31 pushes)
 
-  // Tracker for a window of inWidth x inHeight pixels with the spec's
+  // Tracker for a window of inWidth x inHeight pixels with the
   // defaults (viewport = whole window, frustum projection, ...).
   // Issues no OpenGL call.
   OGLState(unsigned inWidth, unsigned inHeight);
