@@ -1,0 +1,146 @@
+// zorbit-info DEMO.xml: loads a demo description with the player's loader
+// and prints what the player would play. Exits 1 with the loader's message
+// when the document is rejected.
+#include <clocale>
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "basicexception.h"
+#include "demo.h"
+#include "nametable.h"
+#include "zorbitloader.h"
+
+namespace {
+
+const unsigned kKeysShown = 8;  // keys of a curve listed before "... more"
+
+std::string Format(const char* inFormat, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* inFormat, ...) {
+  char theText[512];
+  va_list theArgs;
+  va_start(theArgs, inFormat);
+  vsnprintf(theText, sizeof theText, inFormat, theArgs);
+  va_end(theArgs);
+  return theText;
+}
+
+std::string TextName(const NameTable& inNames, int32_t inIndex) {
+  const char* theText = GetNameFrom(inNames, inIndex);
+  return theText != nullptr ? Format("\"%s\" (text %d)", theText, inIndex) : Format("text %d, which does not exist", inIndex);
+}
+
+const char* InterpolationName(uint32_t inInterpol) {
+  switch (inInterpol) {
+    case INTERP_LIN: return "linear";
+    case INTERP_BEZ: return "smooth (bez)";
+    case INTERP_SQD: return "quaternion (sqd)";
+    default: return "unknown";
+  }
+}
+
+std::string Describe(int32_t inKind, const ParamFunction* inParam, const NameTable& inNames) {
+  if (inParam == nullptr) return "nothing";
+  switch (inKind) {
+    case PARAM_CONST:
+      return Format("constant %d", static_cast<const ConstParam*>(inParam)->value);
+    case PARAM_SINE: {
+      const SineParam& theSine = *static_cast<const SineParam*>(inParam);
+      return Format("sine around %d, amplitude %d, period %d ms, shifted %d ms", theSine.height, theSine.ampli,
+                    theSine.period, theSine.offset);
+    }
+    case PARAM_MULTI: {
+      const MultiParam& theMulti = *static_cast<const MultiParam*>(inParam);
+      if (theMulti.segmentCount == 0) return Format("constant %d (curve without segments)", theMulti.values[0]);
+      std::string theText = Format("%s curve from %d", InterpolationName(theMulti.interpol), theMulti.values[0]);
+      uint64_t theAt = 0;
+      for (uint32_t theS = 0; theS < theMulti.segmentCount; ++theS) {
+        theAt += theMulti.times[theS];
+        if (theS == kKeysShown) {
+          theText += Format(", ... %u more keys", theMulti.segmentCount - kKeysShown);
+          break;
+        }
+        theText += Format(", to %d at +%llu ms", theMulti.values[theS + 1], static_cast<unsigned long long>(theAt));
+      }
+      return theText;
+    }
+    case PARAM_COMBI: {
+      const CombiParam& theCombi = *static_cast<const CombiParam*>(inParam);
+      const char* theOp = theCombi.op == COMBI_ADD ? "sum" : theCombi.op == COMBI_MUL ? "product / 10000" : "?";
+      return Format("%s of (", theOp) + Describe(theCombi.firstKind, theCombi.first, inNames) + ") and (" +
+             Describe(theCombi.secondKind, theCombi.second, inNames) + ")";
+    }
+    case PARAM_BEAT: {
+      const BeatParam& theBeat = *static_cast<const BeatParam*>(inParam);
+      return "beat " + TextName(inNames, theBeat.id) + Format(": %d + %d x level", theBeat.min, theBeat.max);
+    }
+    default:
+      return Format("unknown kind %d (gives 0)", inKind);
+  }
+}
+
+void Print(const Demo& inDemo, const NameTable& inNames) {
+  printf("Settings\n");
+  printf("  running time: %d ms\n", inDemo.runningTime);
+  printf("  OpenGL: %s\n", inDemo.useOpenGL ? "yes" : "no");
+  printf("  input surfaces: %u\n", inDemo.inputSurfaceCount);
+  printf("  music: %s\n", inDemo.musicFile != nullptr ? inDemo.musicFile : "none");
+  printf("  aspect ratio: %d:%d\n", inDemo.aspectX, inDemo.aspectY);
+
+  printf("Libraries: %u\n", inDemo.libraryCount);
+  for (uint32_t theL = 0; theL < inDemo.libraryCount; ++theL) {
+    const Library& theLibrary = inDemo.libraries[theL];
+    printf("  %s\n", theLibrary.fileName);
+    for (uint32_t theF = 0; theF < theLibrary.functionCount; ++theF) {
+      const LibraryFunction& theFunction = theLibrary.functions[theF];
+      printf("    %s(", theFunction.name);
+      for (uint32_t theP = 0; theP < theFunction.paramNameCount; ++theP) {
+        printf("%s%s", theP > 0 ? ", " : "", theFunction.paramNames[theP]);
+      }
+      printf(")\n");
+    }
+  }
+
+  printf("Tracks: %u\n", inDemo.trackCount);
+  for (uint32_t theT = 0; theT < inDemo.trackCount; ++theT) {
+    const Track& theTrack = inDemo.tracks[theT];
+    printf("  Track %u: %u event%s\n", theT, theTrack.eventCount, theTrack.eventCount == 1 ? "" : "s");
+    for (uint32_t theE = 0; theE < theTrack.eventCount; ++theE) {
+      const Event& theEvent = theTrack.events[theE];
+      printf("    Event %u: %u ms to %u ms (%u ms), %s in %s, %u param%s\n", theE, theEvent.startTime,
+             theEvent.endTime, theEvent.endTime - theEvent.startTime, theEvent.functionName,
+             theEvent.libraryFileName, theEvent.paramCount, theEvent.paramCount == 1 ? "" : "s");
+      for (uint32_t theP = 0; theP < theEvent.paramCount; ++theP) {
+        printf("      %u: %s\n", theP, Describe(theEvent.paramKinds[theP], theEvent.params[theP], inNames).c_str());
+      }
+    }
+  }
+
+  printf("Texts: %d\n", inNames.count);
+  for (int32_t theI = 0; theI < inNames.count; ++theI) printf("  %d: \"%s\"\n", theI, inNames.texts[theI]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    fprintf(stderr, "usage: zorbit-info DEMO.xml\n");
+    return 2;
+  }
+  setlocale(LC_ALL, "");  // texts are transcoded to the local code page
+  Demo theDemo{};
+  NameTable theNames{0, 0, nullptr};
+  try {
+    LoadDemo(argv[1], theDemo, theNames);
+  } catch (const BasicException& inFailure) {
+    fprintf(stderr, "zorbit-info: %s\n", inFailure.GetMessage());
+    DestroyDemo(theDemo);
+    ClearNameTable(theNames);
+    return 1;
+  }
+  printf("Demo %s\n", argv[1]);
+  Print(theDemo, theNames);
+  DestroyDemo(theDemo);
+  ClearNameTable(theNames);
+  return 0;
+}
