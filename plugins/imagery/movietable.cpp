@@ -69,10 +69,10 @@ MovieState* StartMovie(const char* inName) {
   return theState;
 }
 
-// False when the frame's texture could not be made.
+// False while the frame's texture could not be made.
 bool ShowFrame(MovieState& ioState, const char* inPattern, int32_t inFrame) {
   if (inFrame < 0) inFrame = 0;
-  if (inFrame == ioState.frameShown) return true;
+  if (inFrame == ioState.frameShown) return ioState.holdsFrame;
   ReleaseShownFrame(ioState);
   MovieEntry& theEntry = gMovies[ioState.entry];
   theEntry.frameName = MakeFrameName(inPattern, inFrame);

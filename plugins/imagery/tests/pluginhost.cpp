@@ -53,8 +53,20 @@ PluginHost& PluginHost::Get() {
 
 PluginHost::PluginHost() {
   gHostUnderTest = this;
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) Fail(std::string("SDL_Init: ") + SDL_GetError());
-  if (!SDL_SetVideoMode(64, 64, 32, SDL_OPENGL)) Fail(std::string("SDL_SetVideoMode: ") + SDL_GetError());
+  // The X server of xvfb-run may still be starting (or racing another
+  // xvfb-run -a for its display number): retry for a few seconds.
+  bool theOpen = false;
+  for (int theTry = 0; theTry < 50 && !theOpen; ++theTry) {
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) {
+      if (SDL_SetVideoMode(64, 64, 32, SDL_OPENGL)) {
+        theOpen = true;
+        break;
+      }
+      SDL_Quit();
+    }
+    SDL_Delay(100);
+  }
+  if (!theOpen) Fail(std::string("no OpenGL window: ") + SDL_GetError());
 
   char theTemplate[] = "/tmp/imagery-test-XXXXXX";
   if (!mkdtemp(theTemplate)) Fail("mkdtemp failed");
