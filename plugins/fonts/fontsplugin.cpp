@@ -1,0 +1,60 @@
+// Entry points of fonts.so and the host services it keeps.
+#include <cstdarg>
+#include <cstdio>
+
+#include "fontcache.h"
+#include "fontlookup.h"
+#include "fontshost.h"
+#include "oglstate.h"
+#include "zorbit.h"
+
+WarnFunction gWarn = nullptr;
+UseResourceFunction gUseResource = nullptr;
+ReleaseResourceFunction gReleaseResource = nullptr;
+GetTextFunction gGetText = nullptr;
+FT_Library gFreeType = nullptr;
+
+void FontsWarn(const char* inFormat, ...) {
+  if (!gWarn) return;
+  char theMessage[1024];
+  va_list theArguments;
+  va_start(theArguments, inFormat);
+  vsnprintf(theMessage, sizeof(theMessage), inFormat, theArguments);
+  va_end(theArguments);
+  gWarn(theMessage);
+}
+
+ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** /*outputSurfaces*/, SDL_Surface** /*inputSurfaces*/,
+                               void** inHostTable) {
+  gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
+  gUseResource = reinterpret_cast<UseResourceFunction>(inHostTable[HOST_USE_RESOURCE]);
+  gReleaseResource = reinterpret_cast<ReleaseResourceFunction>(inHostTable[HOST_RELEASE_RESOURCE]);
+  gGetText = reinterpret_cast<GetTextFunction>(inHostTable[HOST_GET_TEXT]);
+  const RegisterKindFunction theRegister = reinterpret_cast<RegisterKindFunction>(inHostTable[HOST_REGISTER_KIND]);
+  if (theRegister) theRegister(KIND_FONT, ProduceFont, ReleaseFont);
+  AttachState(static_cast<OGLState*>(inHostTable[HOST_STATE]));
+  ResetFontCache();
+  if (gFreeType) {
+    // A second initialisation without a Quit in between: keep one library.
+    FT_Done_FreeType(gFreeType);
+    gFreeType = nullptr;
+  }
+  const FT_Error theError = FT_Init_FreeType(&gFreeType);
+  if (theError) {
+    gFreeType = nullptr;
+    FontsWarn("Could not initialize FreeType2 Library: Error %d\n", int(theError));
+    return false;
+  }
+  return true;
+}
+
+ZORBIT_EXPORT bool Zorbit_BeginNewFrame(int32_t /*value*/) { return true; }
+
+ZORBIT_EXPORT bool Zorbit_Quit() {
+  if (gFreeType) {
+    FT_Done_FreeType(gFreeType);
+    gFreeType = nullptr;
+  }
+  ForgetInstalledFonts();
+  return true;
+}
