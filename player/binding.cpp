@@ -1,0 +1,228 @@
+#include "binding.h"
+
+#include <SDL.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "basicexception.h"
+
+#ifndef ZORBIT_PLUGIN_DIR
+#define ZORBIT_PLUGIN_DIR ""
+#endif
+
+namespace {
+
+std::string FolderOf(const std::string& inPath) {
+  size_t theSlash = inPath.rfind('/');
+  if (theSlash == std::string::npos) return ".";
+  if (theSlash == 0) return "/";
+  return inPath.substr(0, theSlash);
+}
+
+std::string ExecutableFolder() {
+  char thePath[4096];
+  ssize_t theLength = readlink("/proc/self/exe", thePath, sizeof thePath - 1);
+  if (theLength <= 0) return std::string();
+  thePath[theLength] = '\0';
+  return FolderOf(thePath);
+}
+
+bool EndsWith(const std::string& inText, const char* inEnd) {
+  size_t theLength = std::strlen(inEnd);
+  return inText.size() >= theLength && inText.compare(inText.size() - theLength, theLength, inEnd) == 0;
+}
+
+void* LoadCandidate(const std::string& inName, const std::vector<std::string>& inFolders) {
+  if (inName.empty()) return nullptr;
+  if (inName[0] != '/') {
+    for (const std::string& theFolder : inFolders) {
+      std::string thePath = theFolder + "/" + inName;
+      if (access(thePath.c_str(), F_OK) != 0) continue;
+      if (void* theHandle = SDL_LoadObject(thePath.c_str())) return theHandle;
+    }
+  }
+  // A name with a '/' is a path for the dynamic loader; a bare name goes
+  // through its own search (LD_LIBRARY_PATH, the system folders).
+  return SDL_LoadObject(inName.c_str());
+}
+
+template <typename T>
+T Bind(void* inHandle, const char* inName) {
+  return reinterpret_cast<T>(SDL_LoadFunction(inHandle, inName));
+}
+
+}  // namespace
+
+std::vector<std::string> LibrarySearchFolders(const char* inDemoPath) {
+  std::vector<std::string> theFolders;
+  if (inDemoPath != nullptr && inDemoPath[0] != '\0') theFolders.push_back(FolderOf(inDemoPath));
+  std::string theOwn = ExecutableFolder();
+  if (!theOwn.empty()) theFolders.push_back(theOwn);
+  if (ZORBIT_PLUGIN_DIR[0] != '\0') theFolders.push_back(ZORBIT_PLUGIN_DIR);
+  return theFolders;
+}
+
+std::vector<std::string> LibraryCandidateNames(const char* inFileName) {
+  std::vector<std::string> theNames;
+  std::string theName = inFileName != nullptr ? inFileName : "";
+  auto theAddWithDebug = [&theNames](const std::string& inName) {
+    size_t theDot = inName.find('.');
+    if (theDot != std::string::npos) theNames.push_back(inName.substr(0, theDot) + "DBG" + inName.substr(theDot));
+    theNames.push_back(inName);
+  };
+  theAddWithDebug(theName);
+  if (EndsWith(theName, ".dll")) theAddWithDebug(theName.substr(0, theName.size() - 4) + ".so");
+  return theNames;
+}
+
+void LoadLibraries(Demo& ioDemo, const char* inDemoPath) {
+  std::vector<std::string> theFolders = LibrarySearchFolders(inDemoPath);
+  for (uint32_t i = 0; i < ioDemo.libraryCount; ++i) {
+    Library& theLibrary = ioDemo.libraries[i];
+    const char* theFileName = theLibrary.fileName != nullptr ? theLibrary.fileName : "";
+    void* theHandle = nullptr;
+    for (const std::string& theName : LibraryCandidateNames(theFileName)) {
+      theHandle = LoadCandidate(theName, theFolders);
+      if (theHandle != nullptr) break;
+    }
+    if (theHandle == nullptr) throw BasicException("Couldn't load library '%s'!\n", theFileName);
+    theLibrary.handle = theHandle;
+
+    theLibrary.init = Bind<InitFunction>(theHandle, "Zorbit_Init");
+    if (theLibrary.init == nullptr)
+      throw BasicException("Couldn't load function 'Zorbit_Init' from library '%s'!\n", theFileName);
+    theLibrary.quit = Bind<QuitFunction>(theHandle, "Zorbit_Quit");
+    if (theLibrary.quit == nullptr)
+      throw BasicException("Couldn't load function 'Zorbit_Quit' from library '%s'!\n", theFileName);
+    theLibrary.beginNewFrame = Bind<BeginNewFrameFunction>(theHandle, "Zorbit_BeginNewFrame");
+    if (theLibrary.beginNewFrame == nullptr)
+      throw BasicException("Couldn't load function 'Zorbit_BeginNewFrame' from library '%s'!\n", theFileName);
+    theLibrary.updateParam = Bind<UpdateParamFunction>(theHandle, "Zorbit_UpdateParam");
+    for (uint32_t f = 0; f < theLibrary.functionCount; ++f) {
+      LibraryFunction& theFunction = theLibrary.functions[f];
+      const char* theFunctionName = theFunction.name != nullptr ? theFunction.name : "";
+      theFunction.entry = SDL_LoadFunction(theHandle, theFunctionName);
+      if (theFunction.entry == nullptr)
+        throw BasicException("Couldn't load function '%s' from library '%s'!\n", theFunctionName, theFileName);
+    }
+  }
+}
+
+void MatchEvents(Demo& ioDemo) {
+  for (uint32_t t = 0; t < ioDemo.trackCount; ++t) {
+    Track& theTrack = ioDemo.tracks[t];
+    for (uint32_t e = 0; e < theTrack.eventCount; ++e) {
+      Event& theEvent = theTrack.events[e];
+      const char* theLibraryName = theEvent.libraryFileName != nullptr ? theEvent.libraryFileName : "";
+      const char* theFunctionName = theEvent.functionName != nullptr ? theEvent.functionName : "";
+      theEvent.effect = nullptr;
+      for (uint32_t l = 0; l < ioDemo.libraryCount && theEvent.effect == nullptr; ++l) {
+        const Library& theLibrary = ioDemo.libraries[l];
+        if (theLibrary.fileName == nullptr || std::strcmp(theLibrary.fileName, theLibraryName) != 0) continue;
+        for (uint32_t f = 0; f < theLibrary.functionCount; ++f) {
+          const LibraryFunction& theFunction = theLibrary.functions[f];
+          if (theFunction.name != nullptr && std::strcmp(theFunction.name, theFunctionName) == 0) {
+            theEvent.effect = theFunction.entry;
+            break;
+          }
+        }
+      }
+      if (theEvent.effect == nullptr) {
+        throw BasicException(
+            "Couldn't match event %d's function '%s' for library '%s' to available libraries in track %d", int(e),
+            theFunctionName, theLibraryName, int(t));
+      }
+    }
+  }
+}
+
+void CreateSurfaces(Demo& ioDemo, int32_t inWidth, int32_t inHeight, SDL_Surface* inScreen) {
+  const SDL_PixelFormat* theFormat = inScreen->format;
+  auto theCreate = [&]() {
+    return SDL_CreateRGBSurface(0, inWidth, inHeight, theFormat->BitsPerPixel, theFormat->Rmask, theFormat->Gmask,
+                                theFormat->Bmask, theFormat->Amask);
+  };
+  // One entry at least, so Zorbit_Init always gets a valid array.
+  ioDemo.inputSurfaces =
+      static_cast<SDL_Surface**>(std::calloc(ioDemo.inputSurfaceCount + 1, sizeof(SDL_Surface*)));
+  if (ioDemo.inputSurfaces == nullptr) throw BasicException("Couldn't create an input surface, probably out of memory");
+  for (uint32_t i = 0; i < ioDemo.inputSurfaceCount; ++i) {
+    ioDemo.inputSurfaces[i] = theCreate();
+    if (ioDemo.inputSurfaces[i] == nullptr)
+      throw BasicException("Couldn't create an input surface, probably out of memory");
+  }
+  ioDemo.outputSurfaces =
+      static_cast<SDL_Surface**>(std::calloc(ioDemo.outputSurfaceCount + 1, sizeof(SDL_Surface*)));
+  if (ioDemo.outputSurfaces == nullptr)
+    throw BasicException("Couldn't create an output surface, probably out of memory");
+  for (uint32_t i = 0; i < ioDemo.outputSurfaceCount; ++i) {
+    ioDemo.outputSurfaces[i] = theCreate();
+    if (ioDemo.outputSurfaces[i] == nullptr)
+      throw BasicException("Couldn't create an output surface, probably out of memory");
+  }
+}
+
+int InitLibraries(Demo& ioDemo, void** inHostTable, FILE* inLog) {
+  for (uint32_t i = 0; i < ioDemo.libraryCount; ++i) {
+    Library& theLibrary = ioDemo.libraries[i];
+    if (inLog != nullptr) {
+      std::fprintf(inLog, "Initializing lib %s ... \n", theLibrary.fileName);
+      std::fflush(inLog);
+    }
+    if (!theLibrary.init(ioDemo.outputSurfaces, ioDemo.inputSurfaces, inHostTable)) {
+      if (inLog != nullptr) {
+        std::fprintf(inLog, " *** Library %s failed init! \n", theLibrary.fileName);
+        std::fflush(inLog);
+      }
+      return -1;
+    }
+  }
+  return 0;
+}
+
+void QuitLibraries(Demo& ioDemo) {
+  for (uint32_t i = 0; i < ioDemo.libraryCount; ++i) {
+    if (ioDemo.libraries[i].quit != nullptr) ioDemo.libraries[i].quit();
+  }
+}
+
+void FreeSurfaces(Demo& ioDemo) {
+  if (ioDemo.inputSurfaces != nullptr) {
+    for (uint32_t i = 0; i < ioDemo.inputSurfaceCount; ++i) SDL_FreeSurface(ioDemo.inputSurfaces[i]);
+    std::free(ioDemo.inputSurfaces);
+    ioDemo.inputSurfaces = nullptr;
+  }
+  if (ioDemo.outputSurfaces != nullptr) {
+    for (uint32_t i = 0; i < ioDemo.outputSurfaceCount; ++i) SDL_FreeSurface(ioDemo.outputSurfaces[i]);
+    std::free(ioDemo.outputSurfaces);
+    ioDemo.outputSurfaces = nullptr;
+  }
+}
+
+void UnloadLibraries(Demo& ioDemo) {
+  for (uint32_t i = 0; i < ioDemo.libraryCount; ++i) {
+    Library& theLibrary = ioDemo.libraries[i];
+    if (theLibrary.handle != nullptr) {
+      SDL_UnloadObject(theLibrary.handle);
+      theLibrary.handle = nullptr;
+    }
+  }
+}
+
+// Every effect is called with 40 values: the caller removes the arguments,
+// so an effect that declares fewer simply does not read the rest.
+#define ZORBIT_I32_X10 int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t
+typedef bool (*Effect40)(FrameInfo*, void**, ZORBIT_I32_X10, ZORBIT_I32_X10, ZORBIT_I32_X10, ZORBIT_I32_X10);
+#undef ZORBIT_I32_X10
+
+bool CallEffect(void* inEffect, FrameInfo* inInfo, void** ioSlot, uint32_t inParamCount, const int32_t* inValues) {
+  if (inParamCount > ZORBIT_MAX_PARAMS || inEffect == nullptr) return false;
+  int32_t v[ZORBIT_MAX_PARAMS] = {};
+  if (inParamCount > 0) std::memcpy(v, inValues, inParamCount * sizeof(int32_t));
+  Effect40 theEffect = reinterpret_cast<Effect40>(inEffect);
+  return theEffect(inInfo, ioSlot, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12],
+                   v[13], v[14], v[15], v[16], v[17], v[18], v[19], v[20], v[21], v[22], v[23], v[24], v[25], v[26],
+                   v[27], v[28], v[29], v[30], v[31], v[32], v[33], v[34], v[35], v[36], v[37], v[38], v[39]);
+}

@@ -1,0 +1,137 @@
+#include "frameloop.h"
+
+#include <SDL.h>
+
+#include <vector>
+
+#include "binding.h"
+#include "paramanim.h"
+
+namespace {
+
+bool gStopFlag = false;
+
+// Scratch reused every frame: no allocation once the first frame has sized it.
+std::vector<int32_t> gActive;
+enum { kValueCapacity = 128 };
+int32_t gValues[kValueCapacity];
+
+bool CallEvent(const Event& inEvent, uint32_t inTime, int32_t inPhase, TrackState& ioState) {
+  FrameInfo theInfo = {};
+  theInfo.phase = inPhase;
+  theInfo.elapsed = int32_t(inTime - inEvent.startTime);
+  theInfo.startTime = inEvent.startTime;
+  theInfo.duration = inEvent.endTime - inEvent.startTime;
+  theInfo.status = 0;
+  bool theConstant = false;
+  EvaluateEventParams(inTime, inEvent, gValues, kValueCapacity, theConstant);
+  theInfo.paramsConstant = theConstant ? 1 : 0;
+  bool theResult = CallEffect(inEvent.effect, &theInfo, &ioState.slot, inEvent.paramCount, gValues);
+  if (inPhase == PHASE_RUN) ioState.lastStatus = theInfo.status;
+  return theResult;
+}
+
+}  // namespace
+
+uint32_t WallClock::NowMs() { return SDL_GetTicks(); }
+
+bool GetStopFlag() { return gStopFlag; }
+void ResetStopFlag() { gStopFlag = false; }
+
+bool RenderFrame(Demo& ioDemo, uint32_t inTime, TrackState* ioStates) {
+  const int32_t theTrackCount = int32_t(ioDemo.trackCount);
+  if (gActive.size() < ioDemo.trackCount) gActive.resize(ioDemo.trackCount);
+  int32_t* theActive = gActive.data();
+
+  for (int32_t i = 0; i < theTrackCount; ++i) {
+    const Track& theTrack = ioDemo.tracks[i];
+    theActive[i] = -1;
+    for (uint32_t j = 0; j < theTrack.eventCount; ++j) {
+      if (inTime <= theTrack.events[j].endTime) {
+        if (inTime >= theTrack.events[j].startTime) theActive[i] = int32_t(j);
+        break;
+      }
+    }
+  }
+
+  for (int32_t i = theTrackCount - 1; i >= 0; --i) {
+    TrackState& theState = ioStates[i];
+    if (theState.current >= 0 && theState.current != theActive[i]) {
+      CallEvent(ioDemo.tracks[i].events[theState.current], inTime, PHASE_DESTROY, theState);
+      theState.current = -1;
+      theState.slot = nullptr;
+    }
+  }
+
+  for (uint32_t l = 0; l < ioDemo.libraryCount; ++l) {
+    if (ioDemo.libraries[l].beginNewFrame != nullptr) ioDemo.libraries[l].beginNewFrame(0);
+  }
+
+  for (int32_t i = theTrackCount - 1; i >= 0; --i) {
+    TrackState& theState = ioStates[i];
+    if (theActive[i] != theState.current) {
+      CallEvent(ioDemo.tracks[i].events[theActive[i]], inTime, PHASE_MAKE, theState);
+      theState.current = theActive[i];
+    }
+  }
+
+  bool theResult = true;
+  for (int32_t i = theTrackCount - 1; i >= 0; --i) {
+    if (theActive[i] == -1) continue;
+    theResult = CallEvent(ioDemo.tracks[i].events[theActive[i]], inTime, PHASE_RUN, ioStates[i]);
+    if (!theResult) break;
+  }
+  return theResult;
+}
+
+bool PollEvents() {
+  bool theQuit = false;
+  SDL_Event theEvent;
+  while (SDL_PollEvent(&theEvent)) {
+    switch (theEvent.type) {
+      case SDL_QUIT:
+        theQuit = true;
+        break;
+      case SDL_KEYDOWN:
+        if (theEvent.key.keysym.sym == SDLK_ESCAPE) theQuit = true;
+        break;
+      case SDL_ACTIVEEVENT:
+        if (theEvent.active.state == SDL_APPACTIVE) gStopFlag = theEvent.active.gain != 0;
+        break;
+      default:
+        break;
+    }
+  }
+  return theQuit;
+}
+
+int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset) {
+  WallClock theClock;
+  return RunDemo(ioDemo, inScreen, inStartOffset, theClock, FrameHook());
+}
+
+int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset, FrameClock& ioClock,
+            const FrameHook& inAfterDraw) {
+  const uint32_t theStartTicks = ioClock.NowMs() - inStartOffset;
+  std::vector<TrackState> theStates(ioDemo.trackCount, TrackState{-1, nullptr, 0});
+  gActive.assign(ioDemo.trackCount, -1);
+  bool theFrameResult = true;
+  bool theQuit = false;
+  for (;;) {
+    if (theQuit || gStopFlag) break;
+    uint32_t theTime = ioClock.NowMs() - theStartTicks;
+    if (theTime > uint32_t(ioDemo.runningTime)) break;
+    theFrameResult = RenderFrame(ioDemo, theTime, theStates.data());
+    if (inAfterDraw) inAfterDraw(ioDemo, theTime);
+    if (ioDemo.useOpenGL) {
+      SDL_GL_SwapBuffers();
+    } else if (ioDemo.outputSurfaces != nullptr && ioDemo.outputSurfaces[0] != nullptr && inScreen != nullptr) {
+      SDL_Rect theOrigin = {0, 0, 0, 0};
+      SDL_UpperBlit(ioDemo.outputSurfaces[0], nullptr, inScreen, &theOrigin);
+      SDL_Flip(inScreen);
+    }
+    ioClock.FrameShown();
+    theQuit = PollEvents();
+  }
+  return theFrameResult ? 0 : -1;
+}

@@ -1,0 +1,71 @@
+// The frame loop: plays a bound demo until its running time has passed or the
+// viewer quits, calling every active event's effect each frame.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "demo.h"
+
+struct SDL_Surface;
+
+// Where demo time comes from. The player uses the wall clock; a capture tool
+// swaps in a fixed-step clock so every frame lands on an exact time.
+class FrameClock {
+ public:
+  virtual ~FrameClock() = default;
+  // Milliseconds since some fixed origin; read once at loop entry and once per frame.
+  virtual uint32_t NowMs() = 0;
+  // Called after each frame has been shown.
+  virtual void FrameShown() {}
+};
+
+// SDL_GetTicks.
+class WallClock : public FrameClock {
+ public:
+  uint32_t NowMs() override;
+};
+
+// Starts at 0 and moves on by inStepMs after every frame shown, so frame n is
+// drawn at demo time startOffset + n * inStepMs whatever the machine's speed.
+class FixedStepClock : public FrameClock {
+ public:
+  explicit FixedStepClock(uint32_t inStepMs) : mStepMs(inStepMs) {}
+  uint32_t NowMs() override { return mNowMs; }
+  void FrameShown() override { mNowMs += mStepMs; }
+
+ private:
+  uint32_t mStepMs;
+  uint32_t mNowMs = 0;
+};
+
+// Called after a frame is drawn and before it is shown (buffer swap or blit),
+// with the frame's demo time in ms; a capture tool reads the frame back here.
+using FrameHook = std::function<void(const Demo& inDemo, uint32_t inDemoTimeMs)>;
+
+// One per track while the loop runs.
+struct TrackState {
+  int32_t current;     // index of the started, not yet ended event; -1 when none
+  void* slot;          // the event slot handed to the effect; null again after PHASE_DESTROY
+  int32_t lastStatus;  // FrameInfo::status after the last PHASE_RUN call; not read by the player
+};
+
+// Plays the demo from inStartOffset ms on. 0 when the last drawn frame's
+// running step succeeded (or no frame was drawn), -1 otherwise.
+int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset);
+int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset, FrameClock& ioClock,
+            const FrameHook& inAfterDraw);
+
+// One frame at demo time inTime (ms): ends, announces, starts and runs events,
+// tracks from the highest index down. Returns false when a running call
+// returned false (the lower tracks were then not run).
+bool RenderFrame(Demo& ioDemo, uint32_t inTime, TrackState* ioStates);
+
+// Drains SDL's event queue; true when the viewer asked to quit (window
+// closed, Escape). An application-active event sets the stop flag to its gain.
+bool PollEvents();
+
+// The stop flag that PollEvents sets and the loop tests; cleared on RunDemo entry
+// only through ResetStopFlag (tools that play more than once).
+bool GetStopFlag();
+void ResetStopFlag();

@@ -1,0 +1,52 @@
+#include "writelog.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+#include <vector>
+
+namespace {
+FILE* gLog = nullptr;
+}
+
+bool OpenLog(const char* inPath) {
+  CloseLog();
+  gLog = std::fopen(inPath, "wb");
+  if (gLog == nullptr) {
+    std::fprintf(stderr, "player: cannot open the log %s (%s); writing diagnostics here instead\n", inPath,
+                 std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+void CloseLog() {
+  if (gLog != nullptr) {
+    std::fclose(gLog);
+    gLog = nullptr;
+  }
+}
+
+FILE* GetLogFile() { return gLog; }
+
+void WriteLog(const char* inText) {
+  if (inText == nullptr) return;
+  FILE* theFile = gLog != nullptr ? gLog : stderr;
+  std::fputs(inText, theFile);
+  std::fflush(theFile);
+}
+
+void WriteLogF(const char* inFormat, ...) {
+  va_list theArgs;
+  va_start(theArgs, inFormat);
+  va_list theCopy;
+  va_copy(theCopy, theArgs);
+  int theLength = std::vsnprintf(nullptr, 0, inFormat, theCopy);
+  va_end(theCopy);
+  if (theLength >= 0) {
+    std::vector<char> theText(size_t(theLength) + 1);
+    std::vsnprintf(theText.data(), theText.size(), inFormat, theArgs);
+    WriteLog(theText.data());
+  }
+  va_end(theArgs);
+}
