@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,7 +78,8 @@ class PluginHost {
   }
 
   std::vector<std::string> mWarnings;
-  std::vector<std::string> mTexts;
+  // A deque keeps every text at its address, as plug-ins keep the pointers.
+  std::deque<std::string> mTexts;
   std::vector<Producer> mProducers;
   std::string mLoadError;
   int mUseCount = 0;  // useResource calls
