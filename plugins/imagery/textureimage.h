@@ -19,21 +19,28 @@ enum : uint32_t {
   TEXTURE_ALPHA_MASK = 0xFF000000u,
 };
 
-// Decodes the image read from inStream with SDL_image and converts it to a
-// 32-bit surface in the layout above. Does not close the stream. Null when
-// the image cannot be decoded or converted. The caller frees the surface.
+// Decodes the image read from inStream with SDL_image, in whatever pixel
+// format the file has. Does not close the stream. Null when the image cannot
+// be decoded. The caller frees the surface.
 SDL_Surface* DecodeImage(SDL_RWops* inStream);
-
-// Turns every pixel into black with its brightness as alpha:
-// L = 0.30 red + 0.59 green + 0.11 blue, truncated, at most 255.
-void MakeMask(SDL_Surface* ioImage);
 
 // Smallest power of two >= inSize (inSize >= 1), or 0 when there is none in 31 bits.
 uint32_t PaddedExtent(int32_t inSize);
 
-// Replaces ioRecord's texture name by a new one and uploads inImage into it,
-// padded with zeros to power-of-two dimensions; fills width, height and the
-// s and t extents. False (after a warning) when the padded copy cannot be
-// made; the record then keeps its new, empty texture name. The texture
-// binding of the context is the same afterwards as before.
-bool MakeTexture(TextureRecord& ioRecord, SDL_Surface* inImage);
+// The image converted to 32-bit pixels in the layout above, at the top left
+// of a surface of power-of-two dimensions whose other pixels are zero.
+// Converting and padding are one pass. Pixels of a colour-keyed image that
+// match the key stay zero (transparent); images without alpha come out
+// opaque. Null when the surface cannot be made. The caller frees it.
+SDL_Surface* MakePaddedPixels(SDL_Surface* inImage);
+
+// Turns every pixel into black with its brightness as alpha:
+// L = 0.30 red + 0.59 green + 0.11 blue, truncated, at most 255.
+// Zero pixels stay zero, so the padding may be included.
+void MakeMask(SDL_Surface* ioPixels);
+
+// Replaces ioRecord's texture name by a new one and uploads inPadded (from
+// MakePaddedPixels) into it; inWidth x inHeight is the image inside it.
+// Fills width, height and the s and t extents. The texture binding and the
+// unpack settings of the context are the same afterwards as before.
+void UploadTexture(TextureRecord& ioRecord, SDL_Surface* inPadded, int32_t inWidth, int32_t inHeight);

@@ -119,8 +119,20 @@ TextureRecord* ProduceTextureFile(const char* inName) {
     EmptyRecord(theIndex);
     return nullptr;
   }
-  if (theIsMask) MakeMask(theImage);
-  MakeTexture(theRecord, theImage);
+  SDL_Surface* thePixels = MakePaddedPixels(theImage);
+  if (thePixels) {
+    if (theIsMask) MakeMask(thePixels);
+    UploadTexture(theRecord, thePixels, theImage->w, theImage->h);
+    SDL_FreeSurface(thePixels);
+  } else {
+    // The record keeps a texture name without an image, as a texture that
+    // could not be filled; its size still tells what the image was.
+    glDeleteTextures(1, &theRecord.texture);
+    glGenTextures(1, &theRecord.texture);
+    theRecord.width = theImage->w;
+    theRecord.height = theImage->h;
+    ImageryWarn("SDL_CreateRGBSurface return 0: probably out of memory");
+  }
   SDL_FreeSurface(theImage);
 
   if (theIndex == gUsedRecords) ++gUsedRecords;
