@@ -147,6 +147,7 @@ int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
   if (inHooks.allowSetupWindow && !SetupWindowDisabled()) {
 #ifdef ZORBIT_HAVE_SETUP_WINDOW
     int theVolume = theOptions.volume;
+    SetSetupWindowLog(&WriteLog);
     theSetupShown = RunSetupWindow(theConfig, theOptions.gamma, theRun, theVolume, theScreenAspect);
     theOptions.volume = theVolume;
 #else
@@ -271,6 +272,8 @@ int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
   // Also frees a partly loaded demo (and unloads libraries loaded before a
   // binding failure): the process may go on when a tool runs the player.
   DestroyDemo(theDemo);
+  // A tool may play another demo in this process: its texts and kinds start afresh.
+  ClearNameTable(GetNameTable());
   ClearResourceRegistry();
   SetWarningFunction(nullptr);
   SetBeatResourceLookup(nullptr);

@@ -1,0 +1,380 @@
+// The player program and its start-up, run headless on documents of test
+// plug-ins that record every call they receive.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "playerfixture.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const char* const kNoSetupWindow =
+    "We couldn't initialize the setup window. We'll just continue with the settings in the SDL.ini file, and hope "
+    "we can initialize a window for the demo...\n";
+
+std::string Step(int inStep) {
+  return "Something went horribly wrong.  Stopped at step '" + std::to_string(inStep) + "'.\n";
+}
+
+// Frames drawn within the same millisecond repeat themselves; one of each is enough to compare.
+Strings Collapsed(Strings inLines) {
+  inLines.erase(std::unique(inLines.begin(), inLines.end()), inLines.end());
+  return inLines;
+}
+
+std::string Joined(const Strings& inLines) {
+  std::string theText;
+  for (const std::string& theLine : inLines) theText += theLine + "\n";
+  return theText;
+}
+
+TEST(PlayerProgram, PlaysADocumentOfTestPlugInsFromStartToEnd) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(60), Library("recorder.so", {"Record"}),
+                                       {{Event("recorder.so", "Record", 0, 20, Const(7) + Const(-3))}}));
+  PlayResult theRun = theFolder.RunProgram({"demo.xml"});
+  EXPECT_EQ(0, theRun.exitCode);
+  EXPECT_EQ("", theRun.log) << "a clean run leaves an empty log";
+  ASSERT_GE(theRun.calls.size(), 6u);
+  EXPECT_EQ("init recorder output=2 input=array state=set services=set", theRun.calls.front());
+  EXPECT_EQ("quit recorder live=0", theRun.calls.back());
+  Strings theEffects = Lines(theRun.calls, "effect");
+  ASSERT_GE(theEffects.size(), 3u);
+  EXPECT_EQ("effect recorder Record phase=0 elapsed=0 const=1 status=0 start=0 dur=20 slot=empty values=7,-3",
+            theEffects[0]);
+  EXPECT_EQ("effect recorder Record phase=1 elapsed=0 const=1 status=0 start=0 dur=20 slot=kept values=7,-3",
+            theEffects[1])
+      << "the frame an event starts runs it too, at the same time with the same values";
+  Strings theDestroys = Lines(theEffects, "effect recorder Record phase=-1");
+  ASSERT_EQ(1u, theDestroys.size()) << "the event ends before the demo does";
+  EXPECT_NE(std::string::npos, theDestroys[0].find("slot=kept"));
+  EXPECT_EQ(theEffects.back(), theDestroys[0]);
+}
+
+TEST(PlayerProgram, WithoutTheSetupWindowItSaysSoAndReadsSdlIni) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(0), Library("recorder.so", {"Record"}), {}));
+  // The dummy driver cannot give the setup window its OpenGL window.
+  PlayResult theRun = theFolder.RunProgram({"demo.xml"}, "ZORBIT_NO_SETUP=");
+  EXPECT_EQ(0, theRun.exitCode);
+  EXPECT_EQ(kNoSetupWindow, theRun.log);
+  EXPECT_EQ((Strings{"init recorder", "frame recorder", "quit recorder"}), Collapsed(Summarise(theRun.calls)));
+}
+
+// Every start-up failure: the exact log, the exit code, and which shutdown
+// work ran (Zorbit_Quit only once every library started).
+TEST(PlayerProgram, FailuresAtEveryStepLogTheirMessageAndUndoWhatWasBroughtUp) {
+  struct Case {
+    const char* name;
+    std::string document;  // empty: no demo.xml at all
+    Strings plugins;
+    std::string ini;
+    std::string environment;
+    std::string log;
+    int exitCode;
+    Strings calls;  // summarised, without frames
+  };
+  const std::string theRecorder = Library("recorder.so", {"Record"});
+  const std::string theOneEvent = Event("recorder.so", "Record", 0, 10);
+  const std::string theIni = "[video]\nwidth=64\nheight=48\n[audio]\nenabled=0\n";
+  const Case theCases[] = {
+      {"no SDL.ini", Document(Settings(10), theRecorder, {}), {"recorder"}, "", "", Step(1), 1, {}},
+      {"malformed SDL.ini", Document(Settings(10), theRecorder, {}), {"recorder"}, "[video]\nwidth=wide\n", "",
+       Step(1), 1, {}},
+      {"no video mode", Document(Settings(10), theRecorder, {}), {"recorder"}, theIni, "SDL_VIDEODRIVER=nosuchdriver",
+       Step(1), 1, {}},
+      {"library missing", Document(Settings(10), theRecorder, {}), {}, theIni, "",
+       "Couldn't load library 'recorder.so'!\n", 1, {}},
+      {"no Zorbit_Init (nor Zorbit_Quit)", Document(Settings(10), Library("noinit.so", {}), {}), {"noinit"}, theIni,
+       "", "Couldn't load function 'Zorbit_Init' from library 'noinit.so'!\n", 1, {}},
+      {"no Zorbit_Quit", Document(Settings(10), Library("noquit.so", {}), {}), {"noquit"}, theIni, "",
+       "Couldn't load function 'Zorbit_Quit' from library 'noquit.so'!\n", 1, {}},
+      {"no Zorbit_BeginNewFrame", Document(Settings(10), Library("noframe.so", {}), {}), {"noframe"}, theIni, "",
+       "Couldn't load function 'Zorbit_BeginNewFrame' from library 'noframe.so'!\n", 1, {}},
+      {"declared function missing", Document(Settings(10), Library("recorder.so", {"Record", "Nope"}), {}),
+       {"recorder"}, theIni, "", "Couldn't load function 'Nope' from library 'recorder.so'!\n", 1, {}},
+      {"event without a function",
+       Document(Settings(10), theRecorder, {{theOneEvent}, {}, {Event("recorder.so", "FailRun", 0, 10)}}),
+       {"recorder"}, theIni, "",
+       "Couldn't match event 0's function 'FailRun' for library 'recorder.so' to available libraries in track 2", 1,
+       {}},
+      {"event naming another library",
+       Document(Settings(10), theRecorder, {{theOneEvent, Event("other.so", "Record", 20, 30)}}), {"recorder"},
+       theIni, "", "Couldn't match event 1's function 'Record' for library 'other.so' to available libraries in track 0",
+       1, {}},
+      {"third of four libraries fails Zorbit_Init",
+       Document(Settings(10),
+                theRecorder + Library("producer2.so", {}) + Library("initfail.so", {}) + Library("other.so", {}),
+                {{theOneEvent}}),
+       {"recorder", "producer2", "initfail", "other"}, theIni, "", Step(5), 1,
+       {"init recorder", "init producer2", "init initfail"}},
+      {"last frame's running call fails",
+       Document(Settings(0), Library("recorder.so", {"FailRun"}), {{Event("recorder.so", "FailRun", 0, 10)}}),
+       {"recorder"}, theIni, "", Step(9), 0,
+       {"init recorder", "recorder:FailRun make@0", "recorder:FailRun run@0", "quit recorder"}},
+  };
+  for (const Case& theCase : theCases) {
+    SCOPED_TRACE(theCase.name);
+    DemoFolder theFolder;
+    for (const std::string& thePlugin : theCase.plugins) theFolder.AddPlugin(thePlugin);
+    if (!theCase.ini.empty()) theFolder.Write("SDL.ini", theCase.ini);
+    theFolder.Write("demo.xml", theCase.document);
+    PlayResult theRun = theFolder.RunProgram({"demo.xml"}, theCase.environment);
+    EXPECT_EQ(theCase.log, theRun.log);
+    EXPECT_EQ(theCase.exitCode, theRun.exitCode);
+    EXPECT_EQ(Joined(theCase.calls), Joined(Collapsed(Summarise(theRun.calls, false))));
+  }
+}
+
+TEST(PlayerProgram, DocumentThatDoesNotLoadStopsBeforeAnythingElse) {
+  DemoFolder theFolder;
+  theFolder.WriteDefaultIni();
+  PlayResult theMissing = theFolder.RunProgram({"absent.xml"});
+  EXPECT_EQ(1, theMissing.exitCode);
+  EXPECT_NE(std::string::npos, theMissing.log.find("demo")) << theMissing.log;
+  theFolder.Write("broken.xml", "<Demo><Settings RunningTime=\"10\"");
+  PlayResult theBroken = theFolder.RunProgram({"broken.xml"});
+  EXPECT_EQ(1, theBroken.exitCode);
+  EXPECT_NE(std::string::npos, theBroken.log.find("XML")) << theBroken.log;
+  std::string theLongPath(1100, 'd');
+  PlayResult theLong = theFolder.RunProgram({theLongPath});
+  EXPECT_EQ(1, theLong.exitCode);
+  EXPECT_EQ("The demo path is 1100 characters long; at most 1023 are allowed.\n", theLong.log);
+}
+
+TEST(PlayerProgram, VerboseRunLogsProgressLines) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.AddPlugin("initfail");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(0), Library("recorder.so", {}) + Library("initfail.so", {}), {}));
+  PlayResult theRun = theFolder.RunProgram({"demo.xml", "log"});
+  EXPECT_EQ(1, theRun.exitCode);
+  EXPECT_EQ(
+      "Initializing openGL state \n"
+      "Setting warning function\n"
+      "Setting viewport to correct aspect ratio \n"
+      "Initialising libraries: \n"
+      "Initializing lib recorder.so ... \n"
+      "Initializing lib initfail.so ... \n"
+      " *** Library initfail.so failed init! \n" +
+          Step(5),
+      theRun.log);
+}
+
+// Where a library file is found, and which file of several wins.
+TEST(PlayerProgram, LibrariesAreFoundDebugNameFirstInTheDocumentsFolder) {
+  struct Case {
+    const char* name;
+    const char* libraryName;  // as written in the document
+    std::vector<std::pair<const char*, const char*>> files;  // plug-in, placed as (relative to the folder)
+    const char* documentPath;
+    const char* loaded;  // tag of the plug-in that started, or null for a load failure
+  };
+  const Case theCases[] = {
+      {"debug build wins", "recorder.so", {{"recorder", "recorder.so"}, {"recorderDBG", "recorderDBG.so"}},
+       "demo.xml", "recorderDBG"},
+      {"release build alone", "recorder.so", {{"recorder", "recorder.so"}}, "demo.xml", "recorder"},
+      {"document in a sub-folder", "recorder.so", {{"recorder", "show/recorder.so"}}, "show/demo.xml", "recorder"},
+      {"working folder is not searched", "recorder.so", {{"recorder", "recorder.so"}}, "show/demo.xml", nullptr},
+      {"a .dll name finds the .so", "recorder.dll", {{"recorder", "recorder.so"}}, "demo.xml", "recorder"},
+      {"a .dll name prefers a .dll file", "recorder.dll",
+       {{"recorder", "recorder.so"}, {"other", "recorder.dll"}}, "demo.xml", "other"},
+      {"a name without a dot is taken as written", "recorder", {{"recorder", "recorder"}, {"other", "recorderDBG"}},
+       "demo.xml", "recorder"},
+  };
+  for (const Case& theCase : theCases) {
+    SCOPED_TRACE(theCase.name);
+    DemoFolder theFolder;
+    for (auto& theFile : theCase.files) theFolder.AddPlugin(theFile.first, theFile.second);
+    theFolder.WriteDefaultIni();
+    std::system(("mkdir -p '" + theFolder.Path() + "/show'").c_str());
+    theFolder.Write(theCase.documentPath,
+                    Document(Settings(0), Library(theCase.libraryName, {"Record"}),
+                             {{Event(theCase.libraryName, "Record", 0, 10)}}));
+    PlayResult theRun = theFolder.RunProgram({theCase.documentPath});
+    if (theCase.loaded == nullptr) {
+      EXPECT_EQ(1, theRun.exitCode);
+      EXPECT_EQ("Couldn't load library '" + std::string(theCase.libraryName) + "'!\n", theRun.log);
+    } else {
+      EXPECT_EQ(0, theRun.exitCode) << theRun.log;
+      EXPECT_EQ((Strings{"init " + std::string(theCase.loaded)}), Lines(Summarise(theRun.calls), "init"));
+    }
+  }
+}
+
+TEST(PlayerProgram, StartOffsetSkipsEventsThatEndedBefore) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(5030), Library("recorder.so", {"Record"}),
+                                       {{Event("recorder.so", "Record", 0, 4990)},
+                                        {Event("recorder.so", "Record", 5000, 9000)}}));
+  PlayResult theRun = theFolder.RunProgram({"demo.xml", "5000"});
+  EXPECT_EQ(0, theRun.exitCode) << theRun.log;
+  Strings theEffects = Lines(theRun.calls, "effect");
+  ASSERT_FALSE(theEffects.empty());
+  for (const std::string& theLine : theEffects) EXPECT_NE(std::string::npos, theLine.find("start=5000")) << theLine;
+  Strings theSummary = Summarise(theEffects);
+  EXPECT_EQ(0u, theSummary[0].rfind("recorder:Record make@50", 0)) << "first frame near 5000 ms: " << theSummary[0];
+}
+
+// The order of calls within frames, with a fixed 10 ms step.
+TEST(FrameLoop, EndsAnnouncesStartsAndRunsTracksFromTheHighestDown) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.AddPlugin("other");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml",
+                  Document(Settings(60), Library("recorder.so", {"Record"}) + Library("other.so", {"Record"}),
+                           {{Event("recorder.so", "Record", 0, 20), Event("recorder.so", "Record", 30, 50)},
+                            {Event("other.so", "Record", 10, 40)}}));
+  PlayResult theRun = theFolder.RunHere({"demo.xml"});
+  EXPECT_EQ(0, theRun.exitCode) << theRun.log;
+  const Strings theFrames = {"frame recorder", "frame other"};
+  Strings theExpected = {"init recorder", "init other"};
+  auto theAdd = [&theExpected](const Strings& inLines) {
+    theExpected.insert(theExpected.end(), inLines.begin(), inLines.end());
+  };
+  theAdd(theFrames);  // t = 0
+  theAdd({"recorder:Record make@0", "recorder:Record run@0"});
+  theAdd(theFrames);  // t = 10: track 1 starts and runs before track 0
+  theAdd({"other:Record make@10", "other:Record run@10", "recorder:Record run@10"});
+  theAdd(theFrames);  // t = 20: both ends inclusive
+  theAdd({"other:Record run@20", "recorder:Record run@20"});
+  theAdd({"recorder:Record destroy@30"});  // t = 30: the end comes before the new-frame notice
+  theAdd(theFrames);
+  theAdd({"recorder:Record make@30", "other:Record run@30", "recorder:Record run@30"});
+  theAdd(theFrames);  // t = 40
+  theAdd({"other:Record run@40", "recorder:Record run@40"});
+  theAdd({"other:Record destroy@50"});  // t = 50
+  theAdd(theFrames);
+  theAdd({"recorder:Record run@50"});
+  theAdd({"recorder:Record destroy@60"});  // t = 60: the running time itself is drawn
+  theAdd(theFrames);
+  theAdd({"quit recorder", "quit other"});
+  EXPECT_EQ(Joined(theExpected), Joined(Summarise(theRun.calls)));
+}
+
+TEST(FrameLoop, FalseRunningResultSkipsLowerTracksButNotTheirStart) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(10), Library("recorder.so", {"Record", "FailRun"}),
+                                       {{Event("recorder.so", "Record", 0, 10)},
+                                        {Event("recorder.so", "Record", 0, 10)},
+                                        {Event("recorder.so", "FailRun", 0, 0)},
+                                        {Event("recorder.so", "Record", 0, 10)}}));
+  PlayResult theRun = theFolder.RunHere({"demo.xml"});
+  EXPECT_EQ(0, theRun.exitCode) << "the main loop was entered";
+  EXPECT_EQ("", theRun.log) << "the last frame succeeded, so the loop did too";
+  EXPECT_EQ(Joined({"init recorder", "frame recorder", "recorder:Record make@0", "recorder:FailRun make@0",
+                    "recorder:Record make@0", "recorder:Record make@0", "recorder:Record run@0",
+                    "recorder:FailRun run@0",
+                    // t = 10: FailRun's event has ended, so the lower tracks run again
+                    "recorder:FailRun destroy@10", "frame recorder", "recorder:Record run@10",
+                    "recorder:Record run@10", "recorder:Record run@10", "quit recorder"}),
+            Joined(Summarise(theRun.calls)));
+}
+
+TEST(FrameLoop, FortyValuesArePassedAndFortyOneAreNeverCalled) {
+  std::string theForty, theFortyOne;
+  for (int i = 1; i <= 40; ++i) theForty += Const(i);
+  theFortyOne = theForty + Const(41);
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(0), Library("recorder.so", {"Record"}),
+                                       {{Event("recorder.so", "Record", 0, 10, theFortyOne)},
+                                        {Event("recorder.so", "Record", 0, 10, theForty)},
+                                        {Event("recorder.so", "Record", 0, 10, Const(5))}}));
+  PlayResult theRun = theFolder.RunHere({"demo.xml"});
+  std::string theAll;
+  for (int i = 1; i <= 40; ++i) theAll += (i > 1 ? "," : "") + std::to_string(i);
+  Strings theRuns = Lines(theRun.calls, "effect recorder Record phase=1");
+  ASSERT_EQ(2u, theRuns.size()) << "the event with 41 values is never called";
+  EXPECT_NE(std::string::npos, theRuns[0].find(" values=5")) << theRuns[0];
+  EXPECT_NE(std::string::npos, theRuns[1].find(" values=" + theAll)) << theRuns[1];
+  EXPECT_EQ(2u, Lines(theRun.calls, "effect recorder Record phase=0").size());
+  // The uncalled event counts as a failed running call: it is the lowest track, so only the result shows.
+  EXPECT_EQ(Step(9), theRun.log);
+  EXPECT_EQ(0, theRun.exitCode);
+}
+
+TEST(FrameLoop, InfoCarriesTimesConstancyAndStatusPerPhase) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml",
+                  Document(Settings(30), Library("recorder.so", {"Record"}),
+                           {{Event("recorder.so", "Record", 10, 25, "<param start=\"0\" end=\"100\"/>")}}));
+  PlayResult theRun = theFolder.RunHere({"demo.xml"}, 10);
+  Strings theEffects = Lines(theRun.calls, "effect");
+  EXPECT_EQ(Joined({
+                "effect recorder Record phase=0 elapsed=0 const=0 status=0 start=10 dur=10 slot=empty values=",
+                "effect recorder Record phase=1 elapsed=0 const=0 status=0 start=10 dur=10 slot=kept values=",
+                "effect recorder Record phase=1 elapsed=10 const=0 status=0 start=10 dur=10 slot=kept values=100",
+                "effect recorder Record phase=-1 elapsed=20 const=0 status=0 start=10 dur=10 slot=kept values=100",
+            }),
+            Joined(theEffects))
+      << "times are rounded down to 10 ms; the ramp is evaluated at every call";
+}
+
+TEST(Registry, ProducersOfSeveralPlugInsAndPrivateUsesThroughTheHost) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.AddPlugin("producer2");
+  theFolder.WriteDefaultIni();
+  // UseTest values: text number, private, release right after, repeats.
+  auto theUse = [](int inText, int inPrivate, int inRelease, int inRepeats, int inStart) {
+    return Event("recorder.so", "UseTest", inStart, inStart + 100,
+                 Const(inText) + Const(inPrivate) + Const(inRelease) + Const(inRepeats));
+  };
+  theFolder.Write("demo.xml",
+                  Document(Settings(40), Library("recorder.so", {"UseTest", "Warn"}) + Library("producer2.so", {}),
+                           {{theUse(0, 1, 0, 1, 0), theUse(0, 0, 0, 1, 200)},
+                            {theUse(1, 0, 0, 1, 10)},
+                            {theUse(0, 0, 0, 1, 20)},
+                            {theUse(2, 1, 1, 2, 30), Event("recorder.so", "Warn", 200, 300, Const(-1))},
+                            {theUse(3, 0, 0, 1, 40), theUse(7, 0, 0, 1, 200)}},
+                           {"apple", "banana", "avocado", "cherry"}));
+  PlayResult theRun = theFolder.RunHere({"demo.xml"});
+  EXPECT_EQ(0, theRun.exitCode);
+  EXPECT_EQ(Joined({"used recorder apple -> recorder static=1",   // t = 0, private
+                    "used recorder banana -> producer2 static=1",  // t = 10, the second producer knows it
+                    "used recorder apple -> null static=0",        // t = 20, in private use
+                    "used recorder avocado -> recorder static=1",  // t = 30: private and released, twice
+                    "used recorder avocado -> recorder static=1",
+                    "used recorder cherry -> null static=0"}),     // t = 40: nobody knows it
+            Joined(Lines(theRun.calls, "used")));
+  EXPECT_EQ(Joined({"release recorder avocado taken", "release recorder avocado taken"}),
+            Joined(Lines(theRun.calls, "release")));
+  EXPECT_EQ(
+      "UseTest tried to use the test thing apple, but it's already in private use!"
+      "UseTest could not find the test thing named cherry",
+      theRun.log);
+}
+
+TEST(Registry, PlugInWarningsOfAnyLengthReachTheLogWhole) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(0), Library("recorder.so", {"Warn"}),
+                                       {{Event("recorder.so", "Warn", 0, 10, Const(-1))},
+                                        {Event("recorder.so", "Warn", 0, 10, Const(0))}},
+                                       {"short one"}));
+  PlayResult theRun = theFolder.RunHere({"demo.xml"});
+  EXPECT_TRUE(theRun.log == "Warn: short one\nWarn: " + std::string(3000, 'w') + "\n")
+      << "log of " << theRun.log.size() << " characters begins: " << theRun.log.substr(0, 40);
+}
+
+}  // namespace

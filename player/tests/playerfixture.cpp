@@ -1,0 +1,155 @@
+#include "playerfixture.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string ReadFile(const std::string& inPath) {
+  std::ifstream theFile(inPath, std::ios::binary);
+  std::stringstream theText;
+  theText << theFile.rdbuf();
+  return theText.str();
+}
+
+std::string Field(const std::string& inLine, const std::string& inKey) {
+  size_t thePos = inLine.find(" " + inKey + "=");
+  if (thePos == std::string::npos) return std::string();
+  thePos += inKey.size() + 2;
+  return inLine.substr(thePos, inLine.find(' ', thePos) - thePos);
+}
+
+}  // namespace
+
+DemoFolder::DemoFolder() {
+  char theTemplate[] = "/tmp/zorbit_playerXXXXXX";
+  const char* thePath = mkdtemp(theTemplate);
+  EXPECT_NE(nullptr, thePath);
+  mPath = thePath != nullptr ? thePath : "/tmp";
+}
+
+DemoFolder::~DemoFolder() {
+  if (mPath.rfind("/tmp/zorbit_player", 0) == 0) std::system(("rm -rf '" + mPath + "'").c_str());
+}
+
+void DemoFolder::Write(const std::string& inName, const std::string& inText) const {
+  std::ofstream theFile(mPath + "/" + inName, std::ios::binary);
+  theFile << inText;
+}
+
+void DemoFolder::AddPlugin(const std::string& inPlugin, const std::string& inAs) const {
+  std::string theCommand = "mkdir -p \"$(dirname '" + mPath + "/" + (inAs.empty() ? inPlugin + ".so" : inAs) +
+                           "')\" && cp '" ZORBIT_TEST_PLUGIN_DIR "/" + inPlugin + ".so' '" + mPath + "/" +
+                           (inAs.empty() ? inPlugin + ".so" : inAs) + "'";
+  ASSERT_EQ(0, std::system(theCommand.c_str())) << theCommand;
+}
+
+void DemoFolder::WriteDefaultIni() const { Write("SDL.ini", "[video]\nwidth=64\nheight=48\n[audio]\nenabled=0\n"); }
+
+PlayResult DemoFolder::Collect(int inExitCode) const {
+  PlayResult theResult;
+  theResult.exitCode = inExitCode;
+  theResult.log = ReadFile(mPath + "/Errorlog.txt");
+  std::stringstream theCalls(ReadFile(mPath + "/calls.txt"));
+  for (std::string theLine; std::getline(theCalls, theLine);) theResult.calls.push_back(theLine);
+  std::remove((mPath + "/calls.txt").c_str());
+  return theResult;
+}
+
+PlayResult DemoFolder::RunProgram(const std::vector<std::string>& inArguments, const std::string& inEnvironment) const {
+  std::string theCommand = "cd '" + mPath +
+                           "' && env ZORBIT_NO_SETUP=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + inEnvironment +
+                           " '" ZORBIT_PLAYER "'";
+  for (const std::string& theArgument : inArguments) theCommand += " '" + theArgument + "'";
+  theCommand += " >stdout.txt 2>stderr.txt";
+  int theStatus = std::system(theCommand.c_str());
+  EXPECT_TRUE(WIFEXITED(theStatus)) << "the player did not exit normally: " << theCommand << "\n"
+                                    << ReadFile(mPath + "/stderr.txt");
+  return Collect(WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1);
+}
+
+PlayResult DemoFolder::RunHere(const std::vector<std::string>& inArguments, uint32_t inStepMs,
+                               const FrameHook& inAfterDraw) const {
+  char theOld[4096];
+  EXPECT_NE(nullptr, getcwd(theOld, sizeof theOld));
+  EXPECT_EQ(0, chdir(mPath.c_str()));
+  std::vector<std::string> theArguments = {"player"};
+  theArguments.insert(theArguments.end(), inArguments.begin(), inArguments.end());
+  std::vector<char*> theArgv;
+  for (std::string& theArgument : theArguments) theArgv.push_back(&theArgument[0]);
+  theArgv.push_back(nullptr);
+  FixedStepClock theClock(inStepMs);
+  PlayerHooks theHooks;
+  theHooks.clock = &theClock;
+  theHooks.afterDraw = inAfterDraw;
+  theHooks.allowSetupWindow = false;
+  int theExit = RunPlayer(int(theArguments.size()), theArgv.data(), theHooks);
+  EXPECT_EQ(0, chdir(theOld));
+  return Collect(theExit);
+}
+
+std::string Settings(int inRunningTime, bool inOpenGL, const std::string& inExtra) {
+  return "<Settings RunningTime=\"" + std::to_string(inRunningTime) + "\" UseOpenGL=\"" +
+         (inOpenGL ? "true" : "false") + "\" NumberOfInputSurfaces=\"0\" " + inExtra + "/>\n";
+}
+
+std::string Library(const std::string& inFile, std::initializer_list<const char*> inFunctions) {
+  std::string theText = "<Library FileName=\"" + inFile + "\">";
+  for (const char* theFunction : inFunctions) theText += "<Function Name=\"" + std::string(theFunction) + "\"/>";
+  return theText + "</Library>\n";
+}
+
+std::string Event(const std::string& inLibrary, const std::string& inFunction, int inStart, int inEnd,
+                  const std::string& inParams) {
+  return "<Event LibraryFileName=\"" + inLibrary + "\" FunctionName=\"" + inFunction + "\" StartTime=\"" +
+         std::to_string(inStart) + "\" EndTime=\"" + std::to_string(inEnd) + "\">" + inParams + "</Event>";
+}
+
+std::string Const(int inValue) { return "<param type=\"const\" val=\"" + std::to_string(inValue) + "\"/>"; }
+
+std::string Document(const std::string& inSettings, const std::string& inLibraries,
+                     const std::vector<std::vector<std::string>>& inTracks, std::initializer_list<const char*> inTexts) {
+  std::string theText = "<Demo>\n" + inSettings + "<Texts>";
+  for (const char* theName : inTexts) theText += "<Text>" + std::string(theName) + "</Text>";
+  theText += "</Texts>\n<Libraries>\n" + inLibraries + "</Libraries>\n<Tracks>\n";
+  for (const std::vector<std::string>& theTrack : inTracks) {
+    theText += "<Track>";
+    for (const std::string& theEvent : theTrack) theText += theEvent;
+    theText += "</Track>\n";
+  }
+  return theText + "</Tracks>\n</Demo>\n";
+}
+
+std::vector<std::string> Summarise(const std::vector<std::string>& inCalls, bool inWithFrames) {
+  std::vector<std::string> theSummary;
+  for (const std::string& theLine : inCalls) {
+    std::istringstream theWords(theLine);
+    std::string theWhat, theTag, theEffect;
+    theWords >> theWhat >> theTag;
+    if (theWhat == "init" || theWhat == "quit") {
+      theSummary.push_back(theWhat + " " + theTag);
+    } else if (theWhat == "frame") {
+      if (inWithFrames) theSummary.push_back("frame " + theTag);
+    } else if (theWhat == "effect") {
+      theWords >> theEffect;
+      int thePhase = std::atoi(Field(theLine, "phase").c_str());
+      long theTime = std::atol(Field(theLine, "start").c_str()) + std::atol(Field(theLine, "elapsed").c_str());
+      const char* thePhaseName = thePhase == 0 ? "make" : thePhase == 1 ? "run" : "destroy";
+      theSummary.push_back(theTag + ":" + theEffect + " " + thePhaseName + "@" + std::to_string(theTime));
+    }
+  }
+  return theSummary;
+}
+
+std::vector<std::string> Lines(const std::vector<std::string>& inCalls, const std::string& inPrefix) {
+  std::vector<std::string> theLines;
+  for (const std::string& theLine : inCalls) {
+    if (theLine.rfind(inPrefix, 0) == 0) theLines.push_back(theLine);
+  }
+  return theLines;
+}
