@@ -1,0 +1,92 @@
+#include "textswarm3d.h"
+
+#include "axisnode3d.h"
+#include "fontshost.h"
+#include "nodeplacement.h"
+#include "swarmtext3d.h"
+
+namespace {
+
+struct TextSwarm3DState {
+  bool fontStatic;       // filled in by the font lookup, not read
+  ResourceFont* font;
+  bool swarmStatic;      // true: the swarm never moves, its record stays put
+  SwarmRecord* swarm;    // the last record looked up (the first call's while the swarm is static)
+  SwarmText3D* node;
+  AxisNode3D* axis;
+  // The font is released with the name and size it was obtained with, even
+  // when parameters 2 and 3 change during the event.
+  int32_t fontName;
+  int32_t fontSize;
+};
+
+SwarmText3D* BuildNode(const ResourceFont& inFont, const SwarmRecord& inSwarm, int32_t inText) {
+  return new SwarmText3D(inFont, gGetText(inText), inSwarm.particleCount, inSwarm.positions, inSwarm.colours,
+                         inSwarm.red, inSwarm.green, inSwarm.blue, inSwarm.alpha);
+}
+
+}  // namespace
+
+bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwarm, int32_t inFontName,
+                 int32_t inFontSize, int32_t inX, int32_t inY, int32_t inZ, int32_t inQx, int32_t inQy,
+                 int32_t inQz, int32_t inQw, int32_t inOpacity, int32_t inBlendSrc, int32_t inBlendDst,
+                 int32_t inScale, int32_t inGroup, int32_t inShowAxis) {
+  ioInfo->status = STATUS_UNCHANGED;
+  TextSwarm3DState* theState = static_cast<TextSwarm3DState*>(*ioSlot);
+
+  if (ioInfo->phase == PHASE_MAKE) {
+    if (theState) return true;  // already made: the slot is the event's
+    ioInfo->status = STATUS_BUILT;
+    theState = new TextSwarm3DState{};
+    *ioSlot = theState;
+    theState->fontName = inFontName;
+    theState->fontSize = inFontSize;
+    theState->font = static_cast<ResourceFont*>(gUseResource(KIND_FONT, inFontName, &theState->fontSize, false,
+                                                              "TextSwarm3D", "font", &theState->fontStatic));
+    theState->swarm = static_cast<SwarmRecord*>(
+        gUseResource(KIND_SWRM, inSwarm, nullptr, false, "TextSwarm3D", "swarm", &theState->swarmStatic));
+    if (theState->font && theState->swarm) theState->node = BuildNode(*theState->font, *theState->swarm, inText);
+    theState->axis = new AxisNode3D(0xFF8080FFul, 0xFF80FF80ul, 0xFFFF8080ul);
+    return true;
+  }
+
+  if (!theState) return true;
+
+  if (ioInfo->phase == PHASE_DESTROY) {
+    if (theState->font) gReleaseResource(KIND_FONT, theState->fontName, &theState->fontSize);
+    gReleaseResource(KIND_SWRM, inSwarm, nullptr);
+    delete theState->node;
+    delete theState->axis;
+    delete theState;
+    *ioSlot = nullptr;
+    return true;
+  }
+
+  if (!theState->font || !theState->swarm) return true;
+  if (theState->swarmStatic) {
+    const SwarmRecord& theSwarm = *theState->swarm;
+    if (theState->node) {
+      theState->node->UpdateColours(theSwarm.colours, theSwarm.red, theSwarm.green, theSwarm.blue, theSwarm.alpha);
+    }
+  } else {
+    ioInfo->status = STATUS_BUILT;
+    SwarmRecord* theFresh = static_cast<SwarmRecord*>(
+        gUseResource(KIND_SWRM, inSwarm, nullptr, false, "TextSwarm3D", "swarm", &theState->swarmStatic));
+    gReleaseResource(KIND_SWRM, inSwarm, nullptr);
+    delete theState->node;
+    theState->node = nullptr;
+    if (!theFresh) return true;
+    // A moving swarm may move its record; a swarm that turns static
+    // promises only the record of this lookup.
+    theState->swarm = theFresh;
+    theState->node = BuildNode(*theState->font, *theFresh, inText);
+  }
+  SwarmText3D* theNode = theState->node;
+  if (!theNode) return true;
+  theNode->SetBlendSrc(inBlendSrc);
+  theNode->SetBlendDst(inBlendDst);
+  theNode->SetOpacity(inOpacity);
+  PlaceNode(*theNode, inX, inY, inZ, inQx, inQy, inQz, inQw, inScale);
+  ShowInGroup(inGroup, "TextSwarm3D", theNode, inShowAxis ? theState->axis : nullptr);
+  return true;
+}
