@@ -14,7 +14,10 @@ void GUIComboDropDownListener::Build(GUIContainer* inContainer) {
 void GUIComboDropDownListener::OnEvent(GUIWidget* inWidget, int, void*) {
   const int theRow = static_cast<GUIList*>(inWidget)->GetHighlighted();
   if (theRow >= 0) mOwner->SetSelected(theRow);
-  GUISDLHandler::Pop();
+  // Closes this drop-down only: later events of the same pass still reach the
+  // list (the pass works on the containers active at its start), and a second
+  // close must not take the window's own container off the stack.
+  GUISDLHandler::Remove(mContainer);
 }
 
 GUIComboBox::GUIComboBox(GUIListener* inListener, int inX, int inY, int inWidth, int inHeight, int inIdentifier,
