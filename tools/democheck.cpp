@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -497,6 +498,10 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
     }
     DestroyDemo(theDemo);
   }
+  // In document order; findings about the whole file come last.
+  std::stable_sort(theFindings.begin(), theFindings.end(), [](const Finding& a, const Finding& b) {
+    return (a.line > 0 ? a.line : INT_MAX) < (b.line > 0 ? b.line : INT_MAX);
+  });
   return theFindings;
 }
 
