@@ -1,0 +1,139 @@
+// A demo played by the real player under Xvfb: MakeGrid (grids.so) on track
+// 2 makes a flat grid, DrawGrid on track 1 puts it into the 3D group, and
+// Scene3D on track 0 draws the group after every higher track has run. A
+// probe plug-in on track 3 reads each shown frame back.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ReadFile(const std::string& inPath) {
+  std::ifstream theFile(inPath);
+  std::stringstream theText;
+  theText << theFile.rdbuf();
+  return theText.str();
+}
+
+std::string Consts(const std::vector<int>& inValues) {
+  std::string theText;
+  for (int v : inValues) theText += "<param type=\"const\" val=\"" + std::to_string(v) + "\"/>";
+  return theText;
+}
+
+std::string EventXml(const char* inLibrary, const char* inFunction, int inEnd, const std::string& inParams) {
+  return std::string("<Event LibraryFileName=\"") + inLibrary + "\" FunctionName=\"" + inFunction +
+         "\" StartTime=\"0\" EndTime=\"" + std::to_string(inEnd) + "\">" + inParams + "</Event>";
+}
+
+struct Frame {
+  int elapsed, width, height;
+  long lit;
+  std::string centre;
+};
+
+// xvfb-run may still be starting its X server; the player does not wait.
+bool WaitForDisplay() {
+  for (int theTry = 0; theTry < 50; ++theTry) {
+    if (std::system("xdpyinfo >/dev/null 2>&1") == 0) return true;
+    usleep(100000);
+  }
+  return false;
+}
+
+class PlayerDemoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(WaitForDisplay()) << "no X display";
+    char theTemplate[] = "/tmp/zorbit_sceneXXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(theTemplate));
+    mFolder = theTemplate;
+    ASSERT_EQ(0, std::system(("cp '" FRAMEPROBE_PATH "' '" + mFolder + "/frameprobe.so'").c_str()));
+    std::ofstream(mFolder + "/SDL.ini") << "[video]\nwidth=320\nheight=240\n[audio]\nenabled=0\n";
+  }
+  void TearDown() override {
+    if (std::getenv("KEEP_SCENE_DEMO") != nullptr) return;
+    std::system(("rm -rf '" + mFolder + "'").c_str());
+  }
+
+  // Plays a grid drawn with the given DrawGrid look and colour; returns the frames read back.
+  std::vector<Frame> Play(int inLook, int inRed, int inGreen, int inBlue, std::string& outLog) {
+    const int theEnd = 600;
+    const std::string theDemo =
+        "<Demo>\n<Settings RunningTime=\"" + std::to_string(theEnd) +
+        "\" UseOpenGL=\"true\" NumberOfInputSurfaces=\"0\" AspectRatioX=\"4\" AspectRatioY=\"3\"/>\n"
+        "<Texts><Text>floor</Text><Text>main</Text></Texts>\n<Libraries>\n"
+        "<Library FileName=\"grids.so\"><Function Name=\"MakeGrid\"/></Library>\n"
+        "<Library FileName=\"scene.so\"><Function Name=\"Scene3D\"/><Function Name=\"DrawGrid\"/></Library>\n"
+        "<Library FileName=\"frameprobe.so\"><Function Name=\"ReadFrame\"/></Library>\n"
+        "</Libraries>\n<Tracks>\n<Track>" +
+        EventXml("scene.so", "Scene3D", theEnd,
+                 Consts({1, 0, 0, 500000, 0, 0, 0, 0, 1, 0, 0, 45000, 1000, 10000000, 3, 0, 0, 0})) +
+        "</Track>\n<Track>" +
+        EventXml("scene.so", "DrawGrid", theEnd,
+                 Consts({0, 0, inLook, 0, 0, 0, 0, 0, 0, 10000, inRed, inGreen, inBlue, 255, 1, 0, 100000, 1, 0})) +
+        "</Track>\n<Track>" + EventXml("grids.so", "MakeGrid", theEnd, Consts({0, 200, 200, 5, 5})) +
+        "</Track>\n<Track>" + EventXml("frameprobe.so", "ReadFrame", theEnd, "") + "</Track>\n</Tracks>\n</Demo>\n";
+    std::ofstream(mFolder + "/demo.xml") << theDemo;
+    std::remove((mFolder + "/frames.txt").c_str());
+    const std::string theCommand = "cd '" + mFolder + "' && env ZORBIT_NO_SETUP=1 SDL_AUDIODRIVER=dummy '" +
+                                   ZORBIT_BIN_DIR "/player' demo.xml >stdout.txt 2>stderr.txt";
+    // Xvfb resets itself whenever its last client leaves, and refuses
+    // connections meanwhile: try again when the player found no display.
+    int theStatus = -1;
+    for (int theTry = 0; theTry < 20; ++theTry) {
+      theStatus = std::system(theCommand.c_str());
+      if (ReadFile(mFolder + "/stderr.txt").find("Couldn't open X11 display") == std::string::npos) break;
+      usleep(200000);
+    }
+    EXPECT_TRUE(WIFEXITED(theStatus) && WEXITSTATUS(theStatus) == 0)
+        << "player failed: " << ReadFile(mFolder + "/stderr.txt") << ReadFile(mFolder + "/Errorlog.txt");
+    outLog = ReadFile(mFolder + "/Errorlog.txt");
+    std::vector<Frame> theFrames;
+    std::istringstream theLines(ReadFile(mFolder + "/frames.txt"));
+    Frame f;
+    while (theLines >> f.elapsed >> f.width >> f.height >> f.lit >> f.centre) theFrames.push_back(f);
+    return theFrames;
+  }
+
+  std::string mFolder;
+};
+
+TEST_F(PlayerDemoTest, GridDrawnByScene3DCoversItsShareOfTheFrame) {
+  struct Case {
+    const char* name;
+    int look, red, green, blue;
+    const char* centre;
+    double minShare, maxShare;
+  } theCases[] = {
+      // 200 x 200 units at 500 units from a 45-degree camera: 115.9 pixels
+      // square of the 320 x 240 frame, 17.5 % of it.
+      {"filled", 0, 255, 255, 0, "FFFF00", 0.165, 0.185},
+      // A 5 x 5 wireframe: lines only, through the centre.
+      {"wireframe", 2, 0, 255, 255, nullptr, 0.005, 0.05},
+  };
+  for (const Case& c : theCases) {
+    std::string theLog;
+    const std::vector<Frame> theFrames = Play(c.look, c.red, c.green, c.blue, theLog);
+    ASSERT_GE(theFrames.size(), 2u) << c.name << ": the probe read no shown frame\n" << theLog;
+    const Frame& theLast = theFrames.back();
+    const double theShare = double(theLast.lit) / (double(theLast.width) * theLast.height);
+    EXPECT_EQ(320, theLast.width) << c.name;
+    EXPECT_GE(theShare, c.minShare) << c.name << ": too little of the frame is covered\n" << theLog;
+    EXPECT_LE(theShare, c.maxShare) << c.name << ": too much of the frame is covered\n" << theLog;
+    if (c.centre != nullptr) {
+      EXPECT_EQ(c.centre, theLast.centre) << c.name << ": the grid is not at the centre of the frame";
+    }
+    EXPECT_EQ(std::string::npos, theLog.find("DrawGrid")) << c.name << ": " << theLog;
+    EXPECT_EQ(std::string::npos, theLog.find("Scene3D")) << c.name << ": " << theLog;
+  }
+}
+
+}  // namespace
