@@ -166,9 +166,13 @@ int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
     theStep = 1;
 
     if (!theSetupShown) {
-      SDL_Config_DefaultConfig(theConfig);
-      theConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO;
-      if (SDL_Config_LoadConfig("SDL.ini", theConfig) < 0) throw StepFailure();
+      if (inHooks.config != nullptr) {
+        theConfig = *inHooks.config;
+      } else {
+        SDL_Config_DefaultConfig(theConfig);
+        theConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO;
+        if (SDL_Config_LoadConfig("SDL.ini", theConfig) < 0) throw StepFailure();
+      }
       theScreenAspect = float(theConfig.width) / float(theConfig.height);
     }
     if (theDemo.useOpenGL) theConfig.videoFlags |= SDL_OPENGL;

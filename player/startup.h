@@ -10,6 +10,7 @@
 #include <string>
 
 #include "frameloop.h"
+#include "sdlconfig.h"
 
 struct OGLViewport;
 
@@ -42,6 +43,7 @@ struct PlayerHooks {
   FrameClock* clock = nullptr;  // null: the wall clock (SDL_GetTicks)
   FrameHook afterDraw;          // after each frame is drawn, before it is shown
   bool allowSetupWindow = true; // false: as if ZORBIT_NO_SETUP=1
+  const SDL_Config* config = nullptr;  // used instead of "SDL.ini" when the setup window is not shown
 };
 
 // The whole run: returns the process exit code, 0 when the main loop was

@@ -45,7 +45,8 @@ OwnXServer::OwnXServer(int inWidth, int inHeight) {
       // The server's own chatter is of no use to a capture's user.
       std::freopen("/dev/null", "w", stdout);
       std::freopen("/dev/null", "w", stderr);
-      execlp("Xvfb", "Xvfb", theName.c_str(), "-screen", "0", theScreen.c_str(), "-nolisten", "tcp", (char*)nullptr);
+      execlp("Xvfb", "Xvfb", theName.c_str(), "-screen", "0", theScreen.c_str(), "-nolisten", "tcp", "-noreset",
+             (char*)nullptr);
       _exit(127);
     }
     // Wait up to five seconds for the server to answer.

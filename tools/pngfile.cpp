@@ -44,7 +44,7 @@ bool WritePng(const std::string& inPath, const Image& inImage, std::string* outE
   }
   png_init_io(thePng, theFile.get());
   // Frames are written often: fast compression keeps capture quick.
-  png_set_compression_level(thePng, 3);
+  png_set_compression_level(thePng, 1);
   png_set_IHDR(thePng, theInfo, inImage.width, inImage.height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(thePng, theInfo);
