@@ -281,8 +281,18 @@ void EvaluateEventParams(uint32_t inTime, const Event& inEvent, int32_t* outValu
   uint32_t theI = 0;
   while (theI < theCount) {
     bool theConstant = true;
-    theI += EvaluateAt(inTime, inEvent.startTime, inEvent.paramKinds + theI, inEvent.params + theI,
-                       inEvent.paramCount - theI, theConstant, outValues + theI, theCount - theI, 0);
+    const uint32_t theRoom = theCount - theI;
+    if (theRoom >= 4) {
+      theI += EvaluateAt(inTime, inEvent.startTime, inEvent.paramKinds + theI, inEvent.params + theI,
+                         inEvent.paramCount - theI, theConstant, outValues + theI, theRoom, 0);
+    } else {
+      // A "sqd" group may straddle the end of the buffer: keep what fits.
+      int32_t theGroup[4];
+      const uint32_t theUsed = EvaluateAt(inTime, inEvent.startTime, inEvent.paramKinds + theI,
+                                          inEvent.params + theI, inEvent.paramCount - theI, theConstant, theGroup, 4, 0);
+      for (uint32_t theK = 0; theK < theUsed && theK < theRoom; ++theK) outValues[theI + theK] = theGroup[theK];
+      theI += theUsed;
+    }
     outParamsConstant = outParamsConstant && theConstant;
   }
 }

@@ -98,6 +98,8 @@ void ForgetSegmentIndex(const MultiParam* inMulti) {
   }
 }
 
+bool HasSegmentIndex(const MultiParam* inMulti) { return Lookup(inMulti) != nullptr; }
+
 uint32_t FindSegmentIndexed(const MultiParam& inMulti, uint32_t inTime, uint32_t inStart, uint32_t& outAcc) {
   SegmentIndex* theIndex = Lookup(&inMulti);
   const uint32_t theCount = inMulti.segmentCount;

@@ -22,6 +22,8 @@ enum { ZORBIT_INDEXED_SEGMENTS = 16 };
 void BuildSegmentIndex(const MultiParam* inMulti);
 // Drops the index of inMulti, if any; DestroyParam calls it.
 void ForgetSegmentIndex(const MultiParam* inMulti);
+// True while inMulti has an index.
+bool HasSegmentIndex(const MultiParam* inMulti);
 
 // The described walk: returns the segment index i (segmentCount when t is at
 // or after the end of the last segment) and sets outAcc to its start (ms).

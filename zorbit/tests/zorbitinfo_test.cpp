@@ -1,0 +1,51 @@
+// zorbit-info as a demo maker runs it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+std::string RunInfo(const std::string& inArguments, int& outStatus) {
+  std::string theCommand = std::string(ZORBIT_BIN_DIR "/zorbit-info ") + inArguments + " 2>&1";
+  FILE* thePipe = popen(theCommand.c_str(), "r");
+  std::string theOutput;
+  char theChunk[4096];
+  size_t theRead;
+  while ((theRead = fread(theChunk, 1, sizeof theChunk, thePipe)) > 0) theOutput.append(theChunk, theRead);
+  outStatus = pclose(thePipe);
+  return theOutput;
+}
+
+TEST(ZorbitInfo, PrintsTheBundledExampleReadably) {
+  int theStatus = -1;
+  const std::string theOutput = RunInfo(ZORBIT_SOURCE_DIR "/zorbit/examples/example.xml", theStatus);
+  EXPECT_EQ(theStatus, 0) << theOutput;
+  for (const char* theLine : {
+           "  running time: 12000 ms\n", "  aspect ratio: 16:9\n", "  music: music.ogg\n",
+           "    Text3D(font, text, x, y, scale, qw, qx, qy, qz)\n",
+           "    Event 0: 1000 ms to 11000 ms (10000 ms), Text3D in fonts.so, 9 params\n",
+           "      2: linear curve from -640, to 0 at +10000 ms\n",
+           "      4: sum of (sine around 100, amplitude 20, period 1000 ms, shifted 0 ms) and (beat \"kick\" (text 1): 0 + 30 x level)\n",
+           "  2: \"Hello, demo world\"\n"}) {
+    EXPECT_NE(theOutput.find(theLine), std::string::npos) << "missing line: " << theLine << "in:\n" << theOutput;
+  }
+}
+
+TEST(ZorbitInfo, FailsWithTheLoadersMessage) {
+  const std::string thePath = testing::TempDir() + "zorbit_info_bad.xml";
+  {
+    std::ofstream theFile(thePath);
+    theFile << "<D><Settings RunningTime=\"1\" NumberOfInputSurfaces=\"0\"/><Track><E/></Track></D>";
+  }
+  int theStatus = -1;
+  const std::string theOutput = RunInfo(thePath, theStatus);
+  std::remove(thePath.c_str());
+  EXPECT_NE(theStatus, 0);
+  EXPECT_NE(theOutput.find("zorbit-info: Missing attribute \"LibraryFileName\" in element \"E\" (track 0, event 0)"),
+            std::string::npos)
+      << theOutput;
+}
+
+}  // namespace
