@@ -87,12 +87,6 @@ class TextBalloonTest : public ::testing::Test {
     }
     return nullptr;
   }
-  const ResourceFont* Font(int32_t inSize) {
-    bool theStatic = false;
-    auto* theFont = static_cast<const ResourceFont*>(ProduceFont(kSans, &inSize, theStatic));
-    ReleaseFont(kSans, &inSize);
-    return theFont;
-  }
 
   static void* gBalloons;
   TestHost mHost;
@@ -190,9 +184,13 @@ TEST_F(TextBalloonTest, OutlinesDoubleTheOvalsAndLieBehindLarger) {
 }
 
 TEST_F(TextBalloonTest, TypewriterShowsTheFirstCharactersAndTheBalloonFollows) {
-  const ResourceFont& f = *Font(20);
   auto p = Params();
   ASSERT_TRUE(Call(PHASE_MAKE, p));
+  ASSERT_TRUE(Call(PHASE_RUN, p));
+  int32_t theSize = 20;
+  bool theStatic = false;
+  const ResourceFont& f = *static_cast<const ResourceFont*>(ProduceFont(kSans, &theSize, theStatic));
+  ReleaseFont(kSans, &theSize);  // the balloon holds it
   const std::string theText = "Hi there!";
   float theLastWidth = 0.0f;
   for (int32_t theCount : {-3, 0, 1, 2, 3, 4, 9, 10, 1000}) {
