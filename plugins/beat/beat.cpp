@@ -84,12 +84,28 @@ void RemoveBeat(int32_t inSlot) {
   gBeatCount = theLast;
 }
 
+// Removes the beat that the event of ioSlot made, if it made one.
+void RemoveOwnBeat(void** ioSlot) {
+  const uint64_t theOwner = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(*ioSlot));
+  *ioSlot = nullptr;
+  if (theOwner == 0) return;
+  for (int32_t i = 0; i < gBeatCount; ++i) {
+    if (gOwners[i] == theOwner) {
+      RemoveBeat(i);
+      return;
+    }
+  }
+}
+
 bool MakeBeatWithParams(FrameInfo* inInfo, void** ioSlot, const int32_t* inParams) {
   inInfo->status = STATUS_UNCHANGED;
   const char* theText = gGetText ? gGetText(inParams[0]) : nullptr;
   if (!theText) {
     Warn("MakeBeat: Couldn't get the name for the beat nr %d\n", inParams[0]);
     inInfo->status = STATUS_FAILED;
+    // The name parameter may be animated: a beat made under a name that has
+    // gone by the end must still end with its event.
+    if (inInfo->phase == PHASE_DESTROY) RemoveOwnBeat(ioSlot);
     return false;
   }
   const Buffer theName(theText);
@@ -119,15 +135,7 @@ bool MakeBeatWithParams(FrameInfo* inInfo, void** ioSlot, const int32_t* inParam
   }
 
   if (inInfo->phase == PHASE_DESTROY) {
-    const uint64_t theOwner = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(*ioSlot));
-    *ioSlot = nullptr;
-    if (theOwner == 0) return true;  // this event made no beat
-    for (int32_t i = 0; i < gBeatCount; ++i) {
-      if (gOwners[i] == theOwner) {
-        RemoveBeat(i);
-        break;
-      }
-    }
+    RemoveOwnBeat(ioSlot);
     return true;
   }
 

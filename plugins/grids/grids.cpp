@@ -95,6 +95,8 @@ bool PrepareDeformer(const char* inRequester, FrameInfo* inInfo, void** ioSlot, 
     Warn("%s: Couldn't get the name for the grid nr %d\n", inRequester, inName);
     inInfo->status = STATUS_FAILED;
     outResult = false;
+    // An animated name may have gone by the end; the event's grid still ends with it.
+    if (inInfo->phase == PHASE_DESTROY) DestroyState(ioSlot);
     return false;
   }
   if (inInfo->phase == PHASE_DESTROY) {
@@ -183,6 +185,7 @@ bool MakeGrid(FrameInfo* inInfo, void** ioSlot, int32_t inName, int32_t inWidth,
   if (!theName) {
     Warn("MakeGrid: Couldn't get the name for the grid nr %d\n", inName);
     inInfo->status = STATUS_FAILED;
+    if (inInfo->phase == PHASE_DESTROY) DestroyState(ioSlot);
     return true;
   }
   if (inInfo->phase == PHASE_DESTROY) {

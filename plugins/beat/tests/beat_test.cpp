@@ -180,6 +180,16 @@ TEST_F(BeatPlugin, NameWithoutTextFailsInEveryPhase) {
   EXPECT_EQ(theSlot, nullptr);
 }
 
+TEST_F(BeatPlugin, BeatEndsWithItsEventEvenWhenTheNameIsGoneByThen) {
+  // The name parameter may be animated and name nothing in the last call.
+  void* theSlot = nullptr;
+  ASSERT_TRUE(Call(PHASE_MAKE, &theSlot, "drift", kUpDown));
+  int32_t theStatus = 0;
+  EXPECT_FALSE(Call(PHASE_DESTROY, &theSlot, "", kUpDown, &theStatus));
+  EXPECT_EQ(theStatus, STATUS_FAILED);
+  EXPECT_EQ(Beat("drift"), nullptr);
+}
+
 TEST_F(BeatPlugin, SixtyFifthBeatIsRefusedUntilOneEnds) {
   std::vector<void*> theSlots(64, nullptr);
   for (int i = 0; i < 64; ++i)

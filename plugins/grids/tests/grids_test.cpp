@@ -227,6 +227,18 @@ TEST_F(GridsPlugin, NameWithoutTextFailsButOnlyDeformersReturnFalse) {
   }
 }
 
+TEST_F(GridsPlugin, GridEndsWithItsEventEvenWhenTheNameIsGoneByThen) {
+  Event theFlat = MakeEvent(kMake), theWave = MakeEvent(kWave);
+  Call(theFlat, {Name("flat"), 10, 10, 3, 3});
+  Call(theWave, {Name("w"), Name("flat"), 0, 1, 1, 0, 0, 0, 0});
+  End(theWave, {777});
+  EXPECT_FALSE(theWave.mResult);
+  End(theFlat, {777});
+  EXPECT_TRUE(theFlat.mResult);
+  EXPECT_EQ(Find("w"), nullptr);
+  EXPECT_EQ(Find("flat"), nullptr);
+}
+
 TEST_F(GridsPlugin, DeformerWithMissingSourceLeavesItsGridEmpty) {
   Event theWave = MakeEvent(kWave);
   const std::vector<int32_t> theParams = {Name("out"), Name("nowhere"), 0, 1, 5, 0, 1, 5, 0};
