@@ -24,7 +24,8 @@
 //   23 GetTextureType     OpenGL texture target: GL_TEXTURE_2D (0x0DE1)
 //   24 GetTexCoordScale   mTexCoordScale
 //   25 UsesAlphaTest      false: when true, fully transparent fragments are
-//                         dropped, so they hide nothing behind them
+//                         dropped, so they hide nothing behind them (the
+//                         renderer does so anyway for every blended node)
 //   26 GetPointSize(d)    10.0: point size in pixels for GL_POINTS at camera
 //                         distance d (scene units)
 //   27 IsTransparant      opacity below 255

@@ -147,8 +147,7 @@ void GLRenderer3D::VisitPoly(Poly3D& inPoly) {
   PushState(STATE_BLEND_SRC, int(theSrc));
   PushState(STATE_BLEND_DST, int(theDst));
   PushState(STATE_DEPTH_TEST, inPoly.IgnoresDepth() ? 0 : 1);
-  // Blended surfaces do not hide what is drawn after them.
-  PushState(STATE_DEPTH_MASK, theBlend ? 0 : 1);
+  PushState(STATE_DEPTH_MASK, 1);
   PushState(STATE_COLOR, int32_t(inPoly.GetColour()));
 
   const bool theWireframe = inPoly.IsWireframe();
@@ -164,7 +163,9 @@ void GLRenderer3D::VisitPoly(Poly3D& inPoly) {
         inPoly.GetPointSize(std::sqrt(theDelta[0] * theDelta[0] + theDelta[1] * theDelta[1] + theDelta[2] * theDelta[2]));
     glPointSize(theSize > 0.0f && std::isfinite(theSize) ? theSize : 1.0f);
   }
-  const bool theAlphaTest = inPoly.UsesAlphaTest();
+  // A blended node drops its fully transparent fragments, so that the empty
+  // parts of a glyph box neither show nor hide what is drawn after it.
+  const bool theAlphaTest = inPoly.UsesAlphaTest() || theBlend;
   if (theAlphaTest) {
     glAlphaFunc(GL_GREATER, 0.0f);
     glEnable(GL_ALPHA_TEST);

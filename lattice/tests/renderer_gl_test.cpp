@@ -266,6 +266,33 @@ TEST_F(RendererGLTest, ColoursOpacityAndDepth) {
   EXPECT_EQ(0x00FFFFu, PixelAt(0, -80)) << "a node with an invalid blend factor is still drawn";
 }
 
+// A blended text in front of a balloon drawn after it: the glyph hides the
+// balloon, the empty part of the glyph box does not.
+TEST_F(RendererGLTest, BlendedNodeHidesWhatLiesBehindOnlyWhereItIsSeen) {
+  GLuint theName = 0;
+  glGenTextures(1, &theName);
+  PushTextureUsed(theName);
+  const unsigned char theTexels[8] = {255, 0, 0, 255, 0, 0, 0, 0};  // opaque red, fully transparent
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, theTexels);
+  PopTextureUsed();
+
+  TestPoly theGlyph(Square(40), GL_QUADS);
+  theGlyph.mTexture = theName;
+  const int16_t k = int16_t(Poly3D::kDefaultTexCoordScale * 0.999f);
+  theGlyph.mTexCoords = {0, 0, k, 0, k, k, 0, k};
+  theGlyph.mPosition[2] = 10.0f;
+  FlatOval3D theBalloon(60, 60, 15, 1.0f, 0xFF00FF00u);
+  RootNode3D theRoot;
+  theRoot.AddChild(&theGlyph);
+  theRoot.AddChild(&theBalloon);
+  Draw(theRoot);
+  EXPECT_EQ(0xFF0000u, PixelAt(-20, 0)) << "the balloon drawn later covered the glyph in front of it";
+  EXPECT_EQ(0x00FF00u, PixelAt(20, 0)) << "the transparent part of the glyph box hid the balloon";
+  glDeleteTextures(1, &theName);
+}
+
 // Everything the tracker shadows equals what OpenGL reports after a frame,
 // and the states it does not track are back at OpenGL's defaults.
 TEST_F(RendererGLTest, TrackerShadowStaysTrueAfterAFrame) {

@@ -34,7 +34,9 @@ void PlaceParticles(int32_t inShape, int32_t inCount, float inSize, double inTur
         break;
       }
       default: {  // SWARM_RING
-        const double theAngle = kTwoPi * i / inCount + inTurnRadians;
+        // Clockwise from the left, so that text carried over the top of the
+        // ring reads from left to right.
+        const double theAngle = kTwoPi * 0.5 - kTwoPi * i / inCount - inTurnRadians;
         x = theSize * std::cos(theAngle);
         y = theSize * std::sin(theAngle);
         z = 0.0;

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 enum SwarmShape : int32_t {
-  SWARM_RING = 0,    // a circle of radius size in the x-y plane, turning about z
+  SWARM_RING = 0,    // a circle of radius size in the x-y plane, clockwise from (-size, 0), turning clockwise
   SWARM_SPHERE = 1,  // evenly spread over a sphere of radius size, turning about y
   SWARM_HELIX = 2,   // a spiral of radius size about the y axis, from y = -size to y = size
   SWARM_SHAPE_COUNT = 3

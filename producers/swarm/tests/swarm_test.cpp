@@ -10,7 +10,8 @@ namespace {
 TEST(SwarmShape, ParticlesLieOnTheirShape) {
   float p[4 * 3];
   PlaceParticles(SWARM_RING, 4, 100.0f, 0.0, 0, p);
-  const float theRing[12] = {100, 0, 0, 0, 100, 0, -100, 0, 0, 0, -100, 0};
+  // Clockwise from the left: left, top, right, bottom.
+  const float theRing[12] = {-100, 0, 0, 0, 100, 0, 100, 0, 0, 0, -100, 0};
   for (int i = 0; i < 12; ++i) EXPECT_NEAR(theRing[i], p[i], 1e-4f) << "ring float " << i;
   PlaceParticles(SWARM_RING, 4, 100.0f, M_PI / 2, 0, p);
   EXPECT_NEAR(0.0f, p[0], 1e-4f) << "a quarter turn moves particle 0 to the top";
@@ -97,7 +98,7 @@ TEST_F(SwarmPluginTest, StaticSwarmKeepsItsRecordWhileItLasts) {
     CallEffect(mSwarm, PHASE_RUN, &theSlot, Params(0), nullptr, theTime);
     EXPECT_EQ(theRecord, Find()) << "the record moved at " << theTime << " ms";
     EXPECT_EQ(thePositions, theRecord->positions);
-    EXPECT_NEAR(100.0f, theRecord->positions[0], 1e-4f) << "a static swarm moved at " << theTime << " ms";
+    EXPECT_NEAR(-100.0f, theRecord->positions[0], 1e-4f) << "a static swarm moved at " << theTime << " ms";
   }
   EXPECT_TRUE(mHost->Release(KIND_SWRM, "bees")) << "a known swarm is released by name";
   EXPECT_EQ(theRecord, Find()) << "a release by a consumer must not end the swarm";
@@ -106,7 +107,7 @@ TEST_F(SwarmPluginTest, StaticSwarmKeepsItsRecordWhileItLasts) {
   EXPECT_EQ(nullptr, Find()) << "an ended swarm is no longer found";
   EXPECT_FALSE(mHost->Release(KIND_SWRM, "bees"));
   // A consumer that outlives the Swarm event may still read its first record.
-  EXPECT_NEAR(100.0f, theRecord->positions[0], 1e-4f);
+  EXPECT_NEAR(-100.0f, theRecord->positions[0], 1e-4f);
 }
 
 TEST_F(SwarmPluginTest, MovingSwarmTurnsWithTimeAndAnswersNotStatic) {
