@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "basicexception.h"
 #include "segmentindex.h"
@@ -133,11 +134,51 @@ const XMLCh* Attribute(const DOMNode* inNode, const XMLCh* inName) {
   return theAttribute != nullptr ? theAttribute->getNodeValue() : nullptr;
 }
 
+// The elements the loader looks up by tag name, in document order, found in
+// one pass over the tree (as getElementsByTagName on the document would
+// find them, without walking the whole tree once per name).
+struct TagIndex {
+  std::vector<const DOMNode*> libraries, settings, tracks, texts, text;
+
+  explicit TagIndex(const DOMDocument* inDocument) {
+    const DOMNode* theRoot = inDocument;
+    const DOMNode* theNode = theRoot->getFirstChild();
+    while (theNode != nullptr) {
+      if (theNode->getNodeType() == DOMNode::ELEMENT_NODE) Note(theNode);
+      if (theNode->getFirstChild() != nullptr) {
+        theNode = theNode->getFirstChild();
+        continue;
+      }
+      while (theNode != nullptr && theNode->getNextSibling() == nullptr) {
+        theNode = theNode->getParentNode();
+        if (theNode == theRoot) theNode = nullptr;
+      }
+      if (theNode != nullptr) theNode = theNode->getNextSibling();
+    }
+  }
+
+ private:
+  void Note(const DOMNode* inElement) {
+    const XMLCh* theName = inElement->getNodeName();
+    if (XMLString::equals(theName, u"Library")) {
+      libraries.push_back(inElement);
+    } else if (XMLString::equals(theName, u"Settings")) {
+      settings.push_back(inElement);
+    } else if (XMLString::equals(theName, u"Track")) {
+      tracks.push_back(inElement);
+    } else if (XMLString::equals(theName, u"Texts")) {
+      texts.push_back(inElement);
+    } else if (XMLString::equals(theName, u"Text")) {
+      text.push_back(inElement);
+    }
+  }
+};
+
 class Loader {
  public:
   explicit Loader(NameTable& ioNames) : mNames(ioNames) {}
 
-  void Read(const DOMDocument* inDocument, Demo& ioDemo, bool inTrace) {
+  void Read(const TagIndex& inDocument, Demo& ioDemo, bool inTrace) {
     Trace(inTrace, "Loading the libraries", 65);
     ReadLibraries(inDocument, ioDemo);
     Trace(inTrace, "Loading Demo Settings", 67);
@@ -168,13 +209,13 @@ class Loader {
   long RequiredLong(const DOMNode* inNode, const XMLCh* inName) { return ParseLong(Required(inNode, inName)); }
   int32_t RequiredInt(const DOMNode* inNode, const XMLCh* inName) { return LowInt32(RequiredLong(inNode, inName)); }
 
-  void ReadLibraries(const DOMDocument* inDocument, Demo& ioDemo) {
-    DOMNodeList* theLibraries = inDocument->getElementsByTagName(u"Library");
-    const uint32_t theCount = static_cast<uint32_t>(theLibraries->getLength());
+  void ReadLibraries(const TagIndex& inDocument, Demo& ioDemo) {
+    const std::vector<const DOMNode*>& theLibraries = inDocument.libraries;
+    const uint32_t theCount = static_cast<uint32_t>(theLibraries.size());
     ioDemo.libraries = AllocZeroed<Library>(theCount);
     ioDemo.libraryCount = theCount;
     for (uint32_t theL = 0; theL < theCount; ++theL) {
-      const DOMNode* theElement = theLibraries->item(theL);
+      const DOMNode* theElement = theLibraries[theL];
       Library& theLibrary = ioDemo.libraries[theL];
       snprintf(mWhere, sizeof mWhere, "library %u", theL);
       theLibrary.fileName = RequiredString(theElement, u"FileName");
@@ -198,9 +239,9 @@ class Loader {
     }
   }
 
-  void ReadSettings(const DOMDocument* inDocument, Demo& ioDemo) {
-    const DOMNode* theSettings = inDocument->getElementsByTagName(u"Settings")->item(0);
-    if (theSettings == nullptr) throw BasicException("The demo has no \"Settings\" element");
+  void ReadSettings(const TagIndex& inDocument, Demo& ioDemo) {
+    if (inDocument.settings.empty()) throw BasicException("The demo has no \"Settings\" element");
+    const DOMNode* theSettings = inDocument.settings.front();
     snprintf(mWhere, sizeof mWhere, "the settings");
     ioDemo.runningTime = RequiredInt(theSettings, u"RunningTime");
     const XMLCh* theOpenGL = Attribute(theSettings, u"UseOpenGL");
@@ -218,13 +259,13 @@ class Loader {
     }
   }
 
-  void ReadTracks(const DOMDocument* inDocument, Demo& ioDemo) {
-    DOMNodeList* theTracks = inDocument->getElementsByTagName(u"Track");
-    const uint32_t theCount = static_cast<uint32_t>(theTracks->getLength());
+  void ReadTracks(const TagIndex& inDocument, Demo& ioDemo) {
+    const std::vector<const DOMNode*>& theTracks = inDocument.tracks;
+    const uint32_t theCount = static_cast<uint32_t>(theTracks.size());
     ioDemo.tracks = AllocZeroed<Track>(theCount);
     ioDemo.trackCount = theCount;
     for (uint32_t theT = 0; theT < theCount; ++theT) {
-      const DOMNode* theTrackElement = theTracks->item(theT);
+      const DOMNode* theTrackElement = theTracks[theT];
       Track& theTrack = ioDemo.tracks[theT];
       const uint32_t theEventCount = CountChildren(theTrackElement, nullptr);
       theTrack.events = AllocZeroed<Event>(theEventCount);
@@ -382,12 +423,10 @@ class Loader {
     }
   }
 
-  void ReadTexts(const DOMDocument* inDocument) {
-    if (inDocument->getElementsByTagName(u"Texts")->getLength() == 0) return;
-    DOMNodeList* theTexts = inDocument->getElementsByTagName(u"Text");
-    const XMLSize_t theCount = theTexts->getLength();
-    for (XMLSize_t theI = 0; theI < theCount; ++theI) {
-      const DOMNode* theFirst = theTexts->item(theI)->getFirstChild();
+  void ReadTexts(const TagIndex& inDocument) {
+    if (inDocument.texts.empty()) return;
+    for (const DOMNode* theElement : inDocument.text) {
+      const DOMNode* theFirst = theElement->getFirstChild();
       if (theFirst == nullptr) continue;
       // A first child without a value (an element) gives an empty text, so
       // the numbering still follows the rule.
@@ -445,7 +484,7 @@ void Load(const char* inPath, const char* inData, size_t inSize, Demo& ioDemo, N
     const DOMDocument* theDocument = theParser->getDocument();
     if (theDocument == nullptr) throw BasicException("Couldn't load the demo %s, does this file exists?", inPath);
     if (theParser->getErrorCount() != 0 || theDocument->getDocumentElement() == nullptr) throw OtherFailure();
-    Loader(ioNames).Read(theDocument, ioDemo, inTrace);
+    Loader(ioNames).Read(TagIndex(theDocument), ioDemo, inTrace);
   } catch (const BasicException&) {
     throw;
   } catch (const XMLException&) {
