@@ -56,6 +56,44 @@ bool WritePng(const std::string& inPath, const TestImage& inImage, bool inWithAl
   return fclose(theFile) == 0;
 }
 
+bool WritePalettePng(const std::string& inPath, const TestImage& inImage) {
+  std::vector<uint32_t> theColours{0};  // entry 0: the transparent one
+  std::vector<png_byte> theIndexes;
+  for (uint32_t thePixel : inImage.pixels) {
+    uint32_t theColour = (thePixel >> 24) == 0 ? 0 : (thePixel | 0xFF000000u);
+    size_t theIndex = 0;
+    while (theIndex < theColours.size() && theColours[theIndex] != theColour) ++theIndex;
+    if (theIndex == theColours.size()) theColours.push_back(theColour);
+    if (theIndex > 255) return false;
+    theIndexes.push_back(static_cast<png_byte>(theIndex));
+  }
+  FILE* theFile = fopen(inPath.c_str(), "wb");
+  if (!theFile) return false;
+  png_structp thePng = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop theInfo = png_create_info_struct(thePng);
+  if (setjmp(png_jmpbuf(thePng))) {
+    png_destroy_write_struct(&thePng, &theInfo);
+    fclose(theFile);
+    return false;
+  }
+  png_init_io(thePng, theFile);
+  png_set_IHDR(thePng, theInfo, inImage.width, inImage.height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  std::vector<png_color> thePalette;
+  for (uint32_t theColour : theColours) {
+    thePalette.push_back(png_color{static_cast<png_byte>(theColour >> 16), static_cast<png_byte>(theColour >> 8),
+                                   static_cast<png_byte>(theColour)});
+  }
+  png_set_PLTE(thePng, theInfo, thePalette.data(), static_cast<int>(thePalette.size()));
+  png_byte theTransparent = 0;
+  png_set_tRNS(thePng, theInfo, &theTransparent, 1, nullptr);
+  png_write_info(thePng, theInfo);
+  for (int y = 0; y < inImage.height; ++y) png_write_row(thePng, &theIndexes[static_cast<size_t>(y) * inImage.width]);
+  png_write_end(thePng, nullptr);
+  png_destroy_write_struct(&thePng, &theInfo);
+  return fclose(theFile) == 0;
+}
+
 bool WriteBmp(const std::string& inPath, const TestImage& inImage) {
   SDL_Surface* theSurface =
       SDL_CreateRGBSurface(SDL_SWSURFACE, inImage.width, inImage.height, 24, 0xFF0000, 0xFF00, 0xFF, 0);

@@ -20,6 +20,9 @@ TestImage MakePatternImage(int inWidth, int inHeight, bool inWithAlpha);
 
 // True on success. A PNG without alpha is written as 8-bit RGB.
 bool WritePng(const std::string& inPath, const TestImage& inImage, bool inWithAlpha);
+// An 8-bit palette PNG of at most 256 colours; every pixel whose alpha is 0
+// becomes the one palette entry marked transparent (SDL_image keys it).
+bool WritePalettePng(const std::string& inPath, const TestImage& inImage);
 bool WriteBmp(const std::string& inPath, const TestImage& inImage);
 // Through a lossless PNG handed to convert; quality 100.
 bool WriteJpeg(const std::string& inPath, const TestImage& inImage);

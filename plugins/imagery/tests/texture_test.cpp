@@ -117,6 +117,35 @@ TEST_F(TextureTest, ImagePixelsArriveInTexturePaddedWithZeros) {
   EXPECT_TRUE(mHost.TakeWarnings().empty());
 }
 
+TEST_F(TextureTest, TransparentPaletteEntryBecomesZeroAlpha) {
+  // 6 x 3 with a transparent diagonal and three opaque colours.
+  TestImage theImage{6, 3, {}};
+  const uint32_t theColours[] = {0xFFFF0000, 0xFF00FF00, 0xFF2040C0};
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 6; ++x) theImage.pixels.push_back(x == y * 2 ? 0 : theColours[(x + y) % 3]);
+  }
+  ASSERT_TRUE(WritePalettePng("keyed.png", theImage));
+  for (const char* theName : {"keyed.png", "keyed.png-mask"}) {
+    SCOPED_TRACE(theName);
+    TextureRecord* theRecord = Produce(theName);
+    ASSERT_NE(theRecord, nullptr);
+    Texels theTexels = ReadTexels(theRecord->texture);
+    ASSERT_EQ(theTexels.width, 8);
+    ASSERT_EQ(theTexels.height, 4);
+    bool theIsMask = std::string(theName).find("-mask") != std::string::npos;
+    for (int y = 0; y < 3; ++y) {
+      for (int x = 0; x < 6; ++x) {
+        uint32_t theWant = theImage.At(x, y);
+        if (theIsMask && theWant) {
+          uint32_t theLevel = (30 * Channel(theWant, 16) + 59 * Channel(theWant, 8) + 11 * Channel(theWant, 0)) / 100;
+          theWant = theLevel << 24;
+        }
+        EXPECT_EQ(theTexels.At(x, y), theWant) << "texel (" << x << ", " << y << ") is " << Hex(theTexels.At(x, y));
+      }
+    }
+  }
+}
+
 TEST_F(TextureTest, MaskIsBlackWithBrightnessAsAlpha) {
   // Colours with their brightness worked out by hand: 0.30 r + 0.59 g + 0.11 b, truncated.
   struct Sample {
