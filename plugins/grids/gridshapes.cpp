@@ -85,6 +85,8 @@ void FillTurnedPage(const float* inSource, float* outVertices, int32_t inColumns
   theControl[4] = 0.0f;
   theControl[5] = static_cast<float>((theFlatLength + theBendLength) * theSin2);
   const double theCos3 = std::cos(a3), theSin3 = std::sin(a3);
+  float theLastControl[12];
+  bool theHaveCurve = false;
 
   for (int32_t r = 0; r < inRows; ++r) {
     const size_t theRow = size_t(r) * inColumns * 3;
@@ -102,7 +104,13 @@ void FillTurnedPage(const float* inSource, float* outVertices, int32_t inColumns
       theControl[6] = static_cast<float>(p3x + theBendLength * theCos3);
       theControl[7] = 0.0f;
       theControl[8] = static_cast<float>(p3z + theBendLength * theSin3);
-      Get_Bezier3D(theControl, 3, 4, theSamples, ioCurve.data(), 3);
+      // Rows whose turned edges coincide (every row of a flat page) share
+      // one curve: sample it only when the control points change.
+      if (!theHaveCurve || std::memcmp(theControl, theLastControl, sizeof theControl) != 0) {
+        Get_Bezier3D(theControl, 3, 4, theSamples, ioCurve.data(), 3);
+        std::memcpy(theLastControl, theControl, sizeof theControl);
+        theHaveCurve = true;
+      }
     }
     for (int32_t c = 0; c < inColumns; ++c) {
       const float* theVertex = theIn + size_t(c) * 3;

@@ -377,6 +377,35 @@ TEST_F(GridsPlugin, FullyTurnedPageFollowsTheCurveBackOverItsLeftEdge) {
   End(theFlat, {Name("flat")});
 }
 
+TEST_F(GridsPlugin, TurnedRowsFollowTheirOwnEdges) {
+  // Each row's curve ends at that row's own turned edge, which a row wave
+  // moves out of the plane by a different height in every row.
+  Event theFlat = MakeEvent(kMake), theWave = MakeEvent(kWave), theTurn = MakeEvent(kTurn);
+  const int C = 5, R = 4;
+  Call(theFlat, {Name("flat"), 100, 60, C, R});
+  Call(theWave, {Name("rows"), Name("flat"), 0, 0, 0, 0, 1, 30, 0});
+  Call(theTurn, {Name("page"), Name("rows"), 100000, 1000});
+  const std::vector<Vertex> theSource = Vertices(Find("rows"));
+  const std::vector<Vertex> thePage = Vertices(Find("page"));
+  const double kPi = 3.141592654, theBend = 20;
+  for (int r = 0; r < R; ++r) {
+    const double xl = theSource[size_t(r) * C + C - 1].x + 50, zl = theSource[size_t(r) * C + C - 1].z;
+    const double p3x = std::cos(kPi) * xl - std::sin(kPi) * zl;
+    const double p3z = 1.0 * (std::sin(kPi) * xl + std::cos(kPi) * zl);
+    const double p1x = theBend * std::cos(kPi), p1z = theBend * std::sin(kPi);
+    for (int c = 1; c < C; ++c) {
+      const double u = double(c - 1) / (C - 1);
+      const Vertex& theVertex = thePage[size_t(r) * C + c];
+      EXPECT_NEAR(theVertex.x, Cubic(0, p1x, p3x + theBend, p3x, u), 1e-3) << "column " << c << " row " << r;
+      EXPECT_NEAR(theVertex.z, Cubic(0, p1z, p3z, p3z, u), 1e-3) << "column " << c << " row " << r;
+    }
+  }
+  EXPECT_GT(std::fabs(thePage[C - 1].z - thePage[2 * C - 1].z), 1.0f) << "rows 0 and 1 should differ";
+  End(theTurn, {Name("page")});
+  End(theWave, {Name("rows")});
+  End(theFlat, {Name("flat")});
+}
+
 TEST_F(GridsPlugin, TurnPageCopiesZeroWidthSourceAndHandlesWideSources) {
   Event theThin = MakeEvent(kMake), theTurn = MakeEvent(kTurn);
   Call(theThin, {Name("thin"), 0, 100, 5, 5});
