@@ -1,5 +1,6 @@
 // The player program and its start-up, run headless on documents of test
 // plug-ins that record every call they receive.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -375,6 +376,27 @@ TEST(Registry, PlugInWarningsOfAnyLengthReachTheLogWhole) {
   PlayResult theRun = theFolder.RunHere({"demo.xml"});
   EXPECT_TRUE(theRun.log == "Warn: short one\nWarn: " + std::string(3000, 'w') + "\n")
       << "log of " << theRun.log.size() << " characters begins: " << theRun.log.substr(0, 40);
+}
+
+// Without OpenGL, output surface 0 is what reaches the screen after each frame.
+TEST(FrameLoop, WithoutOpenGlOutputSurfaceZeroIsCopiedToTheScreen) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(30), Library("recorder.so", {"Paint"}),
+                                       {{Event("recorder.so", "Paint", 0, 100, "<param start=\"0\" end=\"100\"/>")}}));
+  std::vector<int> theSeen;
+  PlayResult theRun = theFolder.RunHere({"demo.xml"}, 10, [&theSeen](const Demo& inDemo, uint32_t) {
+    // Before this frame is shown the screen still holds the previous one.
+    SDL_Surface* theScreen = SDL_GetVideoSurface();
+    ASSERT_NE(nullptr, theScreen);
+    ASSERT_EQ(0, SDL_LockSurface(theScreen));
+    theSeen.push_back(static_cast<uint8_t*>(theScreen->pixels)[theScreen->pitch * 10 + 8]);
+    SDL_UnlockSurface(theScreen);
+    EXPECT_EQ(2u, inDemo.outputSurfaceCount);
+  });
+  EXPECT_EQ(0, theRun.exitCode) << theRun.log;
+  EXPECT_EQ((std::vector<int>{0, 0, 10, 20}), theSeen) << "the ramp painted at 0, 10 and 20 ms, one frame later on screen";
 }
 
 }  // namespace

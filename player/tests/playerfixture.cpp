@@ -70,7 +70,15 @@ PlayResult DemoFolder::RunProgram(const std::vector<std::string>& inArguments, c
   int theStatus = std::system(theCommand.c_str());
   EXPECT_TRUE(WIFEXITED(theStatus)) << "the player did not exit normally: " << theCommand << "\n"
                                     << ReadFile(mPath + "/stderr.txt");
-  return Collect(WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1);
+  PlayResult theResult = Collect(WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1);
+  std::stringstream theErrors(ReadFile(mPath + "/stderr.txt"));
+  bool theTrace = false;
+  for (std::string theLine; std::getline(theErrors, theLine);) {
+    bool theTraceLine = theLine.rfind("TRACE: ", 0) == 0 || (theTrace && theLine.rfind("  in file ", 0) == 0);
+    theTrace = theLine.rfind("TRACE: ", 0) == 0;
+    if (!theTraceLine) theResult.errors += theLine + "\n";
+  }
+  return theResult;
 }
 
 PlayResult DemoFolder::RunHere(const std::vector<std::string>& inArguments, uint32_t inStepMs,

@@ -14,6 +14,7 @@ struct PlayResult {
   int exitCode = -1;
   std::string log;                 // Errorlog.txt
   std::vector<std::string> calls;  // calls.txt, one entry per line
+  std::string errors;              // the program's standard error, without the loader's trace lines
 };
 
 class DemoFolder {

@@ -2,12 +2,19 @@
 // working directory, one line per call. Built in several variants (PLUGIN_TAG
 // names the variant; the NO_* and INIT_FAILS switches remove or break entry
 // points) so the player's binding, start-up and frame loop can be observed.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include <SDL.h>
+#ifdef WITH_GL
+#include <GL/gl.h>
+#endif
 
 #include "zorbit.h"
 
@@ -23,12 +30,15 @@ namespace {
 const int32_t kKindTest = ZORBIT_KIND('T', 'E', 'S', 'T');
 
 void** gHost = nullptr;
+SDL_Surface** gOutput = nullptr;
 // Each made event owns one of these behind its slot.
 struct EventData {
   int32_t serial;
 };
 int32_t gSerial = 0;
-int32_t gLiveEvents = 0;
+// Events made and not yet destroyed; Zorbit_Quit frees those still running
+// when the demo stops, as the contract asks of every plug-in.
+std::vector<EventData*> gLive;
 
 void Note(const char* inFormat, ...) __attribute__((format(printf, 1, 2)));
 void Note(const char* inFormat, ...) {
@@ -74,13 +84,13 @@ void RecordCall(const char* inEffect, FrameInfo* inInfo, void** ioSlot, const in
     theSlot = *ioSlot == nullptr ? "empty" : "stale";
     EventData* theData = new EventData{++gSerial};
     *ioSlot = theData;
-    ++gLiveEvents;
+    gLive.push_back(theData);
   } else {
     EventData* theData = static_cast<EventData*>(*ioSlot);
     theSlot = theData != nullptr ? "kept" : "lost";
     if (inInfo->phase == PHASE_DESTROY && theData != nullptr) {
+      gLive.erase(std::remove(gLive.begin(), gLive.end(), theData), gLive.end());
       delete theData;
-      --gLiveEvents;
       *ioSlot = nullptr;
     }
   }
@@ -101,6 +111,7 @@ void RecordCall(const char* inEffect, FrameInfo* inInfo, void** ioSlot, const in
 #ifndef NO_INIT
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** inOutput, SDL_Surface** inInput, void** inHostTable) {
   gHost = inHostTable;
+  gOutput = inOutput;
   bool theSlotsSet = true;
   for (int i = HOST_WARN; i < HOST_SLOT_COUNT; ++i) theSlotsSet = theSlotsSet && inHostTable[i] != nullptr;
   Note("init %s output=%s input=%s state=%s services=%s", PLUGIN_TAG,
@@ -118,7 +129,9 @@ ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** inOutput, SDL_Surface** inInput, vo
 
 #ifndef NO_QUIT
 ZORBIT_EXPORT bool Zorbit_Quit() {
-  Note("quit %s live=%d", PLUGIN_TAG, int(gLiveEvents));
+  Note("quit %s live=%d", PLUGIN_TAG, int(gLive.size()));
+  for (EventData* theData : gLive) delete theData;
+  gLive.clear();
   return true;
 }
 #endif
@@ -181,3 +194,29 @@ ZORBIT_EXPORT bool Warn(FrameInfo* inInfo, void** ioSlot, PARAMS40) {
 }
 
 ZORBIT_EXPORT void Zorbit_UpdateParam(int32_t, int32_t, int32_t) { Note("updateparam %s", PLUGIN_TAG); }
+
+// Fills output surface 0 with the byte p0 (the frame the player copies to
+// the screen when it does not use OpenGL).
+ZORBIT_EXPORT bool Paint(FrameInfo* inInfo, void** ioSlot, PARAMS40) {
+  const int32_t theValues[40] = VALUES40;
+  RecordCall("Paint", inInfo, ioSlot, theValues);
+  SDL_Surface* theSurface = gOutput[0];
+  if (inInfo->phase == PHASE_RUN && SDL_LockSurface(theSurface) == 0) {
+    std::memset(theSurface->pixels, p0 & 0xFF, size_t(theSurface->pitch) * theSurface->h);
+    SDL_UnlockSurface(theSurface);
+  }
+  return true;
+}
+
+#ifdef WITH_GL
+// Clears the whole window to the packed colour 0x00RRGGBB in p0.
+ZORBIT_EXPORT bool GLClear(FrameInfo* inInfo, void** ioSlot, PARAMS40) {
+  const int32_t theValues[40] = VALUES40;
+  RecordCall("GLClear", inInfo, ioSlot, theValues);
+  if (inInfo->phase == PHASE_RUN) {
+    glClearColor(((p0 >> 16) & 0xFF) / 255.0f, ((p0 >> 8) & 0xFF) / 255.0f, (p0 & 0xFF) / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  return true;
+}
+#endif
