@@ -37,18 +37,45 @@ void Get_Bezier3D(const float* inControl, int inDimension, int inControlCount, i
                   float* outPoints, int inOutStride) {
   if (inControlCount <= 0 || inSampleCount <= 0 || inDimension <= 0 || inOutStride <= 0) return;
   const int theWritten = std::min(inDimension, inOutStride);
+  const int theDegree = inControlCount - 1;
+  // Bernstein weights of one sample, shared by all its coordinates; curves
+  // of a higher degree than fits here are summed one coordinate at a time.
+  constexpr int kMaxWeights = 64;
+  double theWeights[kMaxWeights];
+  double theBinomials[kMaxWeights];
+  const bool theShared = inControlCount <= kMaxWeights;
+  if (theShared) {
+    theBinomials[0] = 1.0;
+    for (int i = 0; i < theDegree; ++i) theBinomials[i + 1] = theBinomials[i] * (theDegree - i) / (i + 1);
+  }
   for (int s = 0; s < inSampleCount; ++s) {
+    float* thePoint = outPoints + s * inOutStride;
+    // The ends are the control points themselves, bit for bit.
+    if (s == 0 || s == inSampleCount - 1) {
+      const float* theEnd = inControl + (s == 0 ? 0 : theDegree * inDimension);
+      for (int d = 0; d < theWritten; ++d) thePoint[d] = theEnd[d];
+      continue;
+    }
     const double theU = SampleParameter(s, inSampleCount);
+    if (!theShared) {
+      for (int d = 0; d < theWritten; ++d) thePoint[d] = BezierAt(inControl + d, inControlCount, inDimension, theU);
+      continue;
+    }
+    // u^i rising, then (1 - u)^(n - i) falling.
+    double thePower = 1.0;
+    for (int i = 0; i <= theDegree; ++i) {
+      theWeights[i] = theBinomials[i] * thePower;
+      thePower *= theU;
+    }
+    thePower = 1.0;
+    for (int i = theDegree; i >= 0; --i) {
+      theWeights[i] *= thePower;
+      thePower *= 1.0 - theU;
+    }
     for (int d = 0; d < theWritten; ++d) {
-      float theValue;
-      // The ends are the control points themselves, bit for bit.
-      if (s == 0)
-        theValue = inControl[d];
-      else if (s == inSampleCount - 1)
-        theValue = inControl[(inControlCount - 1) * inDimension + d];
-      else
-        theValue = BezierAt(inControl + d, inControlCount, inDimension, theU);
-      outPoints[s * inOutStride + d] = theValue;
+      double theSum = 0.0;
+      for (int i = 0; i <= theDegree; ++i) theSum += theWeights[i] * inControl[i * inDimension + d];
+      thePoint[d] = float(theSum);
     }
   }
 }

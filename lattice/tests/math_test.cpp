@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "bezier.h"
 #include "camera3d.h"
@@ -116,6 +117,16 @@ TEST(Bezier, OddCountsAreHandled) {
   Get_Bezier(theControl, 0, 3, &theUntouched);
   Get_Bezier(theControl, 4, -2, &theUntouched);
   EXPECT_EQ(-1.0f, theUntouched) << "no samples or no control values must write nothing";
+  // Evenly spaced control values 0, 1, ..., n lie on a straight line: the
+  // curve is n * u, whatever the degree (70 values take the long path).
+  for (int theCount : {3, 10, 64, 65, 70}) {
+    std::vector<float> theValues(theCount);
+    for (int i = 0; i < theCount; ++i) theValues[i] = float(i);
+    float theSamples[5];
+    Get_Bezier(theValues.data(), theCount, 5, theSamples);
+    for (int s = 0; s < 5; ++s)
+      EXPECT_NEAR((theCount - 1) * s / 4.0, theSamples[s], 1e-3) << theCount << " control values, sample " << s;
+  }
   // Two control values: a straight segment (degree 1).
   float theLine[3];
   Get_Bezier(theControl, 2, 3, theLine);
