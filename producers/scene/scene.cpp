@@ -117,7 +117,7 @@ bool RunScene3D(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
     }
     theState->mName = theName;
     theState->mGroup = gGroups.Use(theState->mName);
-    if (gRenderer == nullptr) Warn("Scene3D: no OpenGL state tracker, 3D group %s is not drawn\n", theName);
+    if (gRenderer == nullptr) Warn("Scene3D: no OpenGL, 3D group %s is not drawn\n", theName);
     return true;
   }
   Scene3DState* theState = static_cast<Scene3DState*>(*ioSlot);
@@ -214,7 +214,10 @@ ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable)
   if (theRegister == nullptr) return false;
   theRegister(KIND_3DWR, &ProduceGroup, &ReleaseGroup);
   delete gRenderer;
-  gRenderer = gHostState != nullptr ? new GLRenderer3D(gHostState) : nullptr;
+  // A demo without OpenGL has no context to draw into: glGetString answers
+  // null then, and Scene3D draws nothing rather than call into the void.
+  const bool theHasContext = glGetString(GL_VERSION) != nullptr;
+  gRenderer = gHostState != nullptr && theHasContext ? new GLRenderer3D(gHostState) : nullptr;
   return true;
 }
 

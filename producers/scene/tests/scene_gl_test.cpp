@@ -159,6 +159,23 @@ TEST_F(SceneGLTest, SceneWithoutAGroupNameFailsQuietly) {
   CallEffect(mScene3D, PHASE_DESTROY, &theSlot, theParams);
 }
 
+TEST_F(SceneGLTest, WithoutATrackerScene3DWarnsAndDrawsNothing) {
+  mHost.reset();
+  mHost = std::make_unique<SceneHost>(nullptr);
+  ASSERT_TRUE(mHost->Load("scene"));
+  mScene3D = mHost->Symbol("Scene3D");
+  mGroupName = mHost->AddText("main");
+  void* theSlot = nullptr;
+  int32_t theStatus = 0;
+  CallEffect(mScene3D, PHASE_MAKE, &theSlot, SceneParams(), &theStatus);
+  ASSERT_EQ(1u, mHost->mWarnings.size());
+  EXPECT_EQ("Scene3D: no OpenGL, 3D group main is not drawn\n", mHost->mWarnings[0]);
+  EXPECT_NE(nullptr, mHost->Produce(KIND_3DWR, "main")) << "consumers may still add to the group";
+  EXPECT_TRUE(CallEffect(mScene3D, PHASE_RUN, &theSlot, SceneParams(), &theStatus));
+  EXPECT_EQ(STATUS_FAILED, theStatus);
+  CallEffect(mScene3D, PHASE_DESTROY, &theSlot, SceneParams());
+}
+
 // A 3 x 3 grid spanning -100..100 in x and y, and a 2 x 2 texture:
 // red, green on the top row, blue, white below.
 void MakeTestResources() {
