@@ -53,17 +53,30 @@ void Warn(const char* inFormat, ...) {
 
 const char* GetText(int32_t inIndex) { return gGetText ? gGetText(inIndex) : nullptr; }
 
-// Takes a grid slot for a new state; null (with a warning) when the table is full.
+// The event's state, made on its first call, with a grid in the table. Null,
+// with status -1, while the table has no free slot: the event tries again in
+// its next calls, and only its first refusal is warned about. outAdded tells
+// that the grid was taken in this call.
 template <class State>
-State* CreateState(const char* inRequester, const char* inName, bool inIsStatic) {
-  Grid* theGrid = AddGrid(inName, inIsStatic);
-  if (!theGrid) {
-    Warn("%s: no free grid slot for %s\n", inRequester, inName);
-    return nullptr;
+State* StateWithGrid(const char* inRequester, FrameInfo* inInfo, void** ioSlot, const char* inName, bool& outAdded) {
+  outAdded = false;
+  auto* theState = static_cast<State*>(*ioSlot);
+  const bool theNew = !theState;
+  if (theNew) {
+    theState = new State;
+    gStates.push_back(theState);
+    *ioSlot = theState;
   }
-  State* theState = new State;
-  theState->mGrid = theGrid;
-  gStates.push_back(theState);
+  if (!theState->mGrid) {
+    theState->mGrid = AddGrid(inName, inInfo->paramsConstant != 0);
+    if (!theState->mGrid) {
+      if (theNew) Warn("%s: no free grid slot for %s\n", inRequester, inName);
+      inInfo->status = STATUS_FAILED;
+      return nullptr;
+    }
+    inInfo->status = STATUS_BUILT;
+    outAdded = true;
+  }
   return theState;
 }
 
@@ -103,16 +116,9 @@ bool PrepareDeformer(const char* inRequester, FrameInfo* inInfo, void** ioSlot, 
     DestroyState(ioSlot);
     return false;
   }
-  auto* theState = static_cast<DeformerState*>(*ioSlot);
-  if (!theState) {
-    inInfo->status = STATUS_BUILT;
-    theState = CreateState<DeformerState>(inRequester, theName, inInfo->paramsConstant != 0);
-    if (!theState) {
-      inInfo->status = STATUS_FAILED;
-      return false;
-    }
-    *ioSlot = theState;
-  }
+  bool theAdded = false;
+  auto* theState = StateWithGrid<DeformerState>(inRequester, inInfo, ioSlot, theName, theAdded);
+  if (!theState) return false;
 
   bool theStatic = false;
   const auto* theSource = static_cast<const Grid*>(
@@ -192,17 +198,10 @@ bool MakeGrid(FrameInfo* inInfo, void** ioSlot, int32_t inName, int32_t inWidth,
     DestroyState(ioSlot);
     return true;
   }
-  auto* theState = static_cast<MakeGridState*>(*ioSlot);
-  if (!theState) {
-    inInfo->status = STATUS_BUILT;
-    theState = CreateState<MakeGridState>("MakeGrid", theName, inInfo->paramsConstant != 0);
-    if (!theState) {
-      inInfo->status = STATUS_FAILED;
-      return true;
-    }
-    theState->mColumns = -theColumns;  // forces the first build
-    *ioSlot = theState;
-  }
+  bool theAdded = false;
+  auto* theState = StateWithGrid<MakeGridState>("MakeGrid", inInfo, ioSlot, theName, theAdded);
+  if (!theState) return true;
+  if (theAdded) theState->mColumns = -theColumns;  // forces the first build
   if (theState->mColumns == theColumns && theState->mRows == theRows && theState->mWidth == inWidth &&
       theState->mHeight == inHeight)
     return true;

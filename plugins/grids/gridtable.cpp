@@ -18,6 +18,7 @@ void DeleteGrid(Grid* inGrid) {
 }
 
 int32_t FindSlot(const Grid* inGrid) {
+  if (!inGrid) return -1;  // free slots hold null too
   for (int32_t i = 0; i < gGridCount; ++i)
     if (gGrids[i] == inGrid) return i;
   return -1;

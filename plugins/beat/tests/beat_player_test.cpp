@@ -107,7 +107,7 @@ TEST(BeatThroughPlayer, BeatParametersFollowPatternAcrossSeamsAndRepetitions) {
     EXPECT_NEAR(theRun.mValues[3], std::trunc((t % 200) / 200.0 * 0.5 * 1000), 1) << "one-segment beat " << theWhere;
     theAfterDuplicate += t >= 1200;
     theAfterRemoval += t >= 1500;
-    theSeams += t % 500 < 20;
+    theSeams += t % 500 < 50;
   }
   EXPECT_GT(theAfterDuplicate, 0);
   EXPECT_GT(theAfterRemoval, 0);

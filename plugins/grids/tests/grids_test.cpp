@@ -196,6 +196,11 @@ TEST_F(GridsPlugin, FullTableRefusesNewGridWithWarning) {
   EXPECT_EQ(theWave.mStatus, STATUS_FAILED);
   EXPECT_EQ(mHost.mWarnings.back(), "WaveGridZ: no free grid slot for waved\n");
 
+  const size_t theWarningCount = mHost.mWarnings.size();
+  Call(theExtra, {Name("extra"), 10, 10, 2, 2});
+  EXPECT_EQ(theExtra.mStatus, STATUS_FAILED);
+  EXPECT_EQ(mHost.mWarnings.size(), theWarningCount) << "a refused event is warned about once, not every frame";
+
   End(theEvents[7], {Name("g7")});
   Call(theExtra, {Name("extra"), 10, 10, 2, 2});
   EXPECT_EQ(theExtra.mStatus, STATUS_BUILT) << "a running call takes the slot once one is free";
