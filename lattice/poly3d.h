@@ -10,7 +10,9 @@
 //   9  IsVisible          true: the renderer skips a node answering false
 //   10 GetVertexCount     by reference
 //   11 GetIndexCount      by reference; 0 draws the vertices in order
-//   12 GetIndices         vertex indices (int32), or null
+//   12 GetIndices         GetIndexCount vertex indices (int32), or null; an
+//                         index outside the vertices is skipped when drawn
+//   Arrays hold GetVertexCount entries (3 floats, 2 int16 or 4 bytes each).
 //   13 GetNormals         x, y, z per vertex, or null
 //   14 IgnoresDepth       false: drawn without depth test when true (overlays)
 //   15 HasVertexColours   false

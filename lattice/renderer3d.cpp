@@ -63,12 +63,11 @@ void GLRenderer3D::Adopt() {
 void GLRenderer3D::Clear(bool inColour, bool inDepth, uint32_t inColour32) {
   if (!inColour && !inDepth) return;
   Adopt();
-  int theX, theY;
-  unsigned theWidth, theHeight;
-  GetViewport(theX, theY, theWidth, theHeight);
-  const int theWindowHeight = int(gState->mHeight);
-  // Only the viewport: the player's letterbox bars stay as they are.
-  glScissor(theX, theWindowHeight - theY - int(theHeight), GLsizei(theWidth), GLsizei(theHeight));
+  // Only the viewport: the player's letterbox bars stay as they are. The
+  // viewport in force is the tracker's, already in OpenGL's bottom-up rows.
+  GLint theViewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, theViewport);
+  glScissor(theViewport[0], theViewport[1], theViewport[2], theViewport[3]);
   glEnable(GL_SCISSOR_TEST);
   GLbitfield theMask = 0;
   if (inColour) {
