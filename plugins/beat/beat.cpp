@@ -145,6 +145,7 @@ bool MakeBeatWithParams(FrameInfo* inInfo, void** ioSlot, const int32_t* inParam
 }  // namespace
 
 bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable) {
+  if (!inHostTable || !inHostTable[HOST_REGISTER_KIND]) return false;
   gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
   gGetText = reinterpret_cast<GetTextFunction>(inHostTable[HOST_GET_TEXT]);
   auto theRegister = reinterpret_cast<RegisterKindFunction>(inHostTable[HOST_REGISTER_KIND]);

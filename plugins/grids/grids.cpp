@@ -147,7 +147,8 @@ bool PrepareDeformer(const char* inRequester, FrameInfo* inInfo, void** ioSlot, 
   }
   if (theSource->columns < 0 || theSource->rows < 0 || theCount > kMaxGridVertices ||
       (theCount > 0 && !theSource->vertices)) {
-    Warn("%s: grid %s has no usable vertices\n", inRequester, GetText(inSource));
+    const char* theSourceName = GetText(inSource);
+    Warn("%s: grid %s has no usable vertices\n", inRequester, theSourceName ? theSourceName : "?");
     inInfo->status = STATUS_FAILED;
     return false;
   }
@@ -166,6 +167,7 @@ bool PrepareDeformer(const char* inRequester, FrameInfo* inInfo, void** ioSlot, 
 }  // namespace
 
 bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable) {
+  if (!inHostTable || !inHostTable[HOST_REGISTER_KIND]) return false;
   gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
   gGetText = reinterpret_cast<GetTextFunction>(inHostTable[HOST_GET_TEXT]);
   gUseResource = reinterpret_cast<UseResourceFunction>(inHostTable[HOST_USE_RESOURCE]);

@@ -523,6 +523,37 @@ TEST_F(GridsPlugin, OversizedOrSelfSourcedGridsAreRefusedOnce) {
   End(theHuge, {Name("huge")});
 }
 
+// Grids of another producer of kind GRID that no deformer may read.
+Grid gNoVertices{3, 3, 0, 0, nullptr};
+Grid gNegative{-4, 2, 0, 0, nullptr};
+void* ProduceBroken(const char* inName, void*, bool& outIsStatic) {
+  outIsStatic = true;
+  if (std::strcmp(inName, "novertices") == 0) return &gNoVertices;
+  if (std::strcmp(inName, "negative") == 0) return &gNegative;
+  return nullptr;
+}
+bool ReleaseBroken(const char*, void*) { return false; }
+
+TEST_F(GridsPlugin, DeformersRefuseForeignGridsWithoutUsableVertices) {
+  mHost.mProducers.push_back(PluginHost::Producer{KIND_GRID, ProduceBroken, ReleaseBroken});
+  for (const char* theSource : {"novertices", "negative"}) {
+    for (int theEffect : {kWave, kTurn}) {
+      mHost.mWarnings.clear();
+      Event theEvent = MakeEvent(theEffect);
+      const std::vector<int32_t> theParams = {Name("out"), Name(theSource), 5000, 0, 1, 0, 0, 0, 0};
+      Call(theEvent, theParams);
+      EXPECT_EQ(theEvent.mStatus, STATUS_FAILED) << theSource;
+      ASSERT_EQ(mHost.mWarnings.size(), 1u) << theSource;
+      EXPECT_NE(mHost.mWarnings[0].find(std::string("grid ") + theSource + " has no usable vertices"), std::string::npos)
+          << mHost.mWarnings[0];
+      EXPECT_EQ(Find("out")->columns, 0);
+      Call(theEvent, theParams);
+      EXPECT_EQ(mHost.mWarnings.size(), 1u) << "a static source is refused once";
+      End(theEvent, theParams);
+    }
+  }
+}
+
 TEST_F(GridsPlugin, QuitFreesGridsOfEventsThatNeverEnded) {
   Event theFlat = MakeEvent(kMake), theWave = MakeEvent(kWave);
   Call(theFlat, {Name("flat"), 10, 10, 8, 8});
