@@ -174,7 +174,8 @@ struct Grid {
   int32_t height;    // MakeGrid's height parameter (grids made by MakeGrid only)
   float* vertices;   // columns * rows * 3 floats, owned by the grid
 };
-static_assert(offsetof(Grid, rows) == 4 && offsetof(Grid, height) == 12 && offsetof(Grid, vertices) == 16,
+static_assert(sizeof(Grid) == 24 && offsetof(Grid, rows) == 4 && offsetof(Grid, height) == 12 &&
+                  offsetof(Grid, vertices) == 16,
               "Grid layout");
 
 // A texture (kind TXTR), made by imagery.so from an image file.
@@ -187,8 +188,8 @@ struct TextureRecord {
   char name[256];     // resource name, zero-terminated; empty marks a free record
   SDL_Surface* surface;  // kept image; always null
 };
-static_assert(offsetof(TextureRecord, sExtent) == 12 && offsetof(TextureRecord, name) == 20 &&
-                  offsetof(TextureRecord, surface) == 280,
+static_assert(sizeof(TextureRecord) == 288 && offsetof(TextureRecord, sExtent) == 12 &&
+                  offsetof(TextureRecord, name) == 20 && offsetof(TextureRecord, surface) == 280,
               "TextureRecord layout");
 
 // A particle swarm (kind SWRM), made by swarm.so. A static swarm keeps this
@@ -199,6 +200,6 @@ struct SwarmRecord {
   uint8_t* colours;        // particleCount * 4 bytes: alpha, red, green, blue; null: uniform colour
   uint8_t alpha, red, green, blue;  // the uniform colour
 };
-static_assert(offsetof(SwarmRecord, positions) == 8 && offsetof(SwarmRecord, colours) == 16 &&
-                  offsetof(SwarmRecord, alpha) == 24,
+static_assert(sizeof(SwarmRecord) == 32 && offsetof(SwarmRecord, positions) == 8 &&
+                  offsetof(SwarmRecord, colours) == 16 && offsetof(SwarmRecord, alpha) == 24,
               "SwarmRecord layout");
