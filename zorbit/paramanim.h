@@ -5,6 +5,14 @@
 // converted to int32_t by truncation toward zero, saturating at INT32_MIN and
 // INT32_MAX, with NaN giving 0 (ToInt32). Time differences are unsigned 32-bit.
 // Evaluation allocates nothing and runs on the main thread only.
+//
+// Where a description has no meaningful value:
+// - a sine of period 0 gives its height (the wave has collapsed onto its axis);
+// - a combination with an operator other than 0 or 1 gives 0 (the loader
+//   refuses such documents); 32-bit sums and products wrap;
+// - a "sqd" segment whose keys face away from a neighbour (a dot product of
+//   0 or less, where the logarithms are undefined) is a plain Slerp;
+// - a Slerp whose dot product is NaN returns its first key.
 #pragma once
 
 #include <cstdint>

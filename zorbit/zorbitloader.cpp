@@ -468,30 +468,41 @@ class XercesSession {
 };
 
 void Load(const char* inPath, const char* inData, size_t inSize, Demo& ioDemo, NameTable& ioNames, bool inTrace) {
+  // Xerces' exceptions use its memory manager: each one is turned into a
+  // message while Xerces is still initialised, and only the message leaves.
+  char theFailure[BasicException::kCapacity] = "";
+  auto theFail = [&theFailure](const char* inMessage) { snprintf(theFailure, sizeof theFailure, "%s", inMessage); };
   try {
     Trace(inTrace, "Initializing XMLPlatformUtils", 46);
     XercesSession theSession;
-    Trace(inTrace, "Creating a new XercesDOMParser", 49);
-    XercesDOMParser* theParser = theSession.MakeParser();
-    Trace(inTrace, "parser->parse", 52);
-    if (inData != nullptr) {
-      MemBufInputSource theSource(reinterpret_cast<const XMLByte*>(inData), inSize, inPath, false);
-      theParser->parse(theSource);
-    } else {
-      theParser->parse(inPath);
+    try {
+      Trace(inTrace, "Creating a new XercesDOMParser", 49);
+      XercesDOMParser* theParser = theSession.MakeParser();
+      Trace(inTrace, "parser->parse", 52);
+      if (inData != nullptr) {
+        MemBufInputSource theSource(reinterpret_cast<const XMLByte*>(inData), inSize, inPath, false);
+        theParser->parse(theSource);
+      } else {
+        theParser->parse(inPath);
+      }
+      Trace(inTrace, "Retrieving the DOM document", 54);
+      const DOMDocument* theDocument = theParser->getDocument();
+      if (theDocument == nullptr) throw BasicException("Couldn't load the demo %s, does this file exists?", inPath);
+      if (theParser->getErrorCount() != 0 || theDocument->getDocumentElement() == nullptr) throw OtherFailure();
+      Loader(ioNames).Read(TagIndex(theDocument), ioDemo, inTrace);
+    } catch (const BasicException& inFailure) {
+      theFail(inFailure.GetMessage());
+    } catch (const XMLException&) {
+      theFail(kXmlFailure);
+    } catch (...) {
+      theFail(kOtherFailure);
     }
-    Trace(inTrace, "Retrieving the DOM document", 54);
-    const DOMDocument* theDocument = theParser->getDocument();
-    if (theDocument == nullptr) throw BasicException("Couldn't load the demo %s, does this file exists?", inPath);
-    if (theParser->getErrorCount() != 0 || theDocument->getDocumentElement() == nullptr) throw OtherFailure();
-    Loader(ioNames).Read(TagIndex(theDocument), ioDemo, inTrace);
-  } catch (const BasicException&) {
-    throw;
-  } catch (const XMLException&) {
-    throw BasicException("%s", kXmlFailure);
+  } catch (const XMLException&) {  // from Initialize, or Terminate
+    theFail(kXmlFailure);
   } catch (...) {
-    throw BasicException("%s", kOtherFailure);
+    theFail(kOtherFailure);
   }
+  if (theFailure[0] != 0) throw BasicException("%s", theFailure);
 }
 
 }  // namespace

@@ -312,7 +312,9 @@ TEST(Loader, TextsAreNumberedInDocumentOrderOnlyWhenATextsElementExists) {
 TEST(Loader, BrokenDocumentsGiveTheGenericMessages) {
   const std::string kGeneric =
       "An error occurred while loading demo from XML file. May have something to with corrupt XML, not 100% sure...";
-  for (const char* theXml : {"<Demo><Settings", "", "not xml at all", "<a></b>", "<Demo>&undefined;</Demo>"}) {
+  for (const char* theXml : {"<Demo><Settings", "", "not xml at all", "<a></b>", "<Demo>&undefined;</Demo>",
+                             // Xerces throws from inside its own declaration scanner here
+                             "<?xml version=\"1.</F>\n0\" encoding=\"UTF-8\"?><D/>"}) {
     LoadedDemo theLoaded(theXml);
     EXPECT_EQ(theLoaded.failure, kGeneric) << theXml;
   }
