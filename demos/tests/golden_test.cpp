@@ -118,7 +118,7 @@ TEST_P(ShowcaseGolden, FrameMatchesReference) {
 }
 
 // Distinctive moments of the showcase, one per section.
-INSTANTIATE_TEST_SUITE_P(Showcase, ShowcaseGolden, ::testing::Values(2000u, 12000u, 24000u, 36000u, 50000u));
+INSTANTIATE_TEST_SUITE_P(Showcase, ShowcaseGolden, ::testing::Values(5250u, 16000u, 20600u, 28000u, 41000u, 55000u));
 
 TEST(ShowcaseCapture, TwoCapturesOfTheSameRangeGiveIdenticalFrames) {
   std::vector<Image> theFirst, theSecond;
