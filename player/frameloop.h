@@ -65,7 +65,7 @@ bool RenderFrame(Demo& ioDemo, uint32_t inTime, TrackState* ioStates);
 // closed, Escape). An application-active event sets the stop flag to its gain.
 bool PollEvents();
 
-// The stop flag that PollEvents sets and the loop tests; cleared on RunDemo entry
-// only through ResetStopFlag (tools that play more than once).
+// The stop flag that PollEvents sets and the loop tests. RunDemo leaves it
+// alone; start-up clears it before each play.
 bool GetStopFlag();
 void ResetStopFlag();

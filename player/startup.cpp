@@ -244,6 +244,7 @@ int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
       Mix_VolumeMusic(MixerVolume(theOptions.volume));
     }
     theStep = 9;
+    ResetStopFlag();  // a tool may play more than once in one process
     int theResult;
     if (inHooks.clock != nullptr) {
       theResult = RunDemo(theDemo, theScreen, theStart, *inHooks.clock, inHooks.afterDraw);

@@ -1,6 +1,7 @@
 // The player program and its start-up, run headless on documents of test
 // plug-ins that record every call they receive.
 #include <SDL.h>
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -150,6 +151,17 @@ TEST(PlayerProgram, DocumentThatDoesNotLoadStopsBeforeAnythingElse) {
   PlayResult theLong = theFolder.RunProgram({theLongPath});
   EXPECT_EQ(1, theLong.exitCode);
   EXPECT_EQ("The demo path is 1100 characters long; at most 1023 are allowed.\n", theLong.log);
+}
+
+TEST(PlayerProgram, WithoutAWritableLogDiagnosticsGoToStandardError) {
+  DemoFolder theFolder;
+  theFolder.WriteDefaultIni();
+  std::system(("mkdir '" + theFolder.Path() + "/Errorlog.txt'").c_str());  // cannot be opened as a file
+  theFolder.Write("demo.xml", Document(Settings(10), Library("absent.so", {}), {}));
+  PlayResult theRun = theFolder.RunProgram({"demo.xml"});
+  EXPECT_EQ(1, theRun.exitCode);
+  EXPECT_NE(std::string::npos, theRun.errors.find("player: cannot open the log Errorlog.txt")) << theRun.errors;
+  EXPECT_NE(std::string::npos, theRun.errors.find("Couldn't load library 'absent.so'!\n")) << theRun.errors;
 }
 
 TEST(PlayerProgram, VerboseRunLogsProgressLines) {
@@ -397,6 +409,104 @@ TEST(FrameLoop, WithoutOpenGlOutputSurfaceZeroIsCopiedToTheScreen) {
   });
   EXPECT_EQ(0, theRun.exitCode) << theRun.log;
   EXPECT_EQ((std::vector<int>{0, 0, 10, 20}), theSeen) << "the ramp painted at 0, 10 and 20 ms, one frame later on screen";
+}
+
+TEST(FrameLoop, EscapeWindowCloseAndActivationEndTheLoopAfterTheFrameIsShown) {
+  struct Case {
+    const char* name;
+    SDL_Event event;
+    int frames;  // drawn at 0, 10, ... 50 ms when nothing stops the loop
+  };
+  auto theKey = [](Uint8 inType, SDLKey inKey) {
+    SDL_Event theEvent = {};
+    theEvent.type = inType;
+    theEvent.key.type = inType;
+    theEvent.key.keysym.sym = inKey;
+    return theEvent;
+  };
+  auto theActive = [](Uint8 inGain, Uint8 inState) {
+    SDL_Event theEvent = {};
+    theEvent.type = SDL_ACTIVEEVENT;
+    theEvent.active.type = SDL_ACTIVEEVENT;
+    theEvent.active.gain = inGain;
+    theEvent.active.state = inState;
+    return theEvent;
+  };
+  SDL_Event theQuit = {};
+  theQuit.type = SDL_QUIT;
+  const Case theCases[] = {
+      {"Escape pressed", theKey(SDL_KEYDOWN, SDLK_ESCAPE), 2},
+      {"Escape released", theKey(SDL_KEYUP, SDLK_ESCAPE), 6},
+      {"another key", theKey(SDL_KEYDOWN, SDLK_a), 6},
+      {"window closed", theQuit, 2},
+      {"application activated", theActive(1, SDL_APPACTIVE), 2},
+      {"application deactivated", theActive(0, SDL_APPACTIVE), 6},
+      {"activation with focus bits", theActive(1, SDL_APPACTIVE | SDL_APPINPUTFOCUS), 6},
+  };
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(50), Library("recorder.so", {"Record"}), {}));
+  for (const Case& theCase : theCases) {
+    int theFrames = 0;
+    SDL_Event theEvent = theCase.event;
+    PlayResult theRun = theFolder.RunHere({"demo.xml"}, 10, [&](const Demo&, uint32_t inTime) {
+      ++theFrames;
+      if (inTime == 10) SDL_PushEvent(&theEvent);
+    });
+    EXPECT_EQ(theCase.frames, theFrames) << theCase.name;
+    EXPECT_EQ(0, theRun.exitCode) << theCase.name;
+  }
+}
+
+// Only playing Ogg Vorbis music can be started part-way; otherwise the demo
+// starts at 0 so pictures and sound stay together. Volume 0..255 maps onto 0..128.
+TEST(Music, StartPositionFollowsTheMusicAndVolumeIsScaled) {
+  if (std::system("command -v sox >/dev/null") != 0) GTEST_SKIP() << "sox makes the music files";
+  struct Case {
+    const char* name;
+    const char* music;  // InputMusicFile, or null
+    bool audio;
+    std::vector<std::string> arguments;
+    uint32_t firstTime;
+    int mixerVolume;  // -1: not checked
+  };
+  const Case theCases[] = {
+      {"Ogg Vorbis", "music.ogg", true, {"demo.xml", "5000"}, 5000, 128},
+      {"Ogg Vorbis at half volume", "music.ogg", true, {"demo.xml", "5000", "128"}, 5000, 64},
+      {"WAV", "music.wav", true, {"demo.xml", "5000"}, 0, 128},
+      {"music that does not load", "missing.ogg", true, {"demo.xml", "5000"}, 0, -1},
+      {"no music named", nullptr, true, {"demo.xml", "5000"}, 0, -1},
+      {"sound off", "music.ogg", false, {"demo.xml", "5000"}, 5000, -1},
+  };
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  ASSERT_EQ(0, std::system(("cd '" + theFolder.Path() + "' && sox -q -n -r 22050 -c 1 music.ogg synth 8 sine 440 && " +
+                            "sox -q -n -r 22050 -c 1 music.wav synth 8 sine 440").c_str()));
+  for (const Case& theCase : theCases) {
+    SCOPED_TRACE(theCase.name);
+    theFolder.Write("SDL.ini", std::string("[video]\nwidth=64\nheight=48\n[audio]\nenabled=") +
+                                   (theCase.audio ? "1" : "0") + "\n");
+    std::string theMusic = theCase.music ? "InputMusicFile=\"" + std::string(theCase.music) + "\"" : "";
+    theFolder.Write("demo.xml", Document(Settings(9000, false, theMusic), Library("recorder.so", {"Record"}),
+                                         {{Event("recorder.so", "Record", 0, 100000)}}));
+    std::vector<uint32_t> theTimes;
+    int theVolume = -2;
+    PlayResult theRun = theFolder.RunHere(theCase.arguments, 10, [&](const Demo&, uint32_t inTime) {
+      theTimes.push_back(inTime);
+      if (theVolume == -2 && theCase.audio) theVolume = Mix_VolumeMusic(-1);
+      // Two frames are enough to see where the demo started.
+      if (theTimes.size() == 2) {
+        SDL_Event theQuit = {};
+        theQuit.type = SDL_QUIT;
+        SDL_PushEvent(&theQuit);
+      }
+    });
+    EXPECT_EQ(0, theRun.exitCode) << theRun.log;
+    ASSERT_FALSE(theTimes.empty());
+    EXPECT_EQ(theCase.firstTime, theTimes[0]);
+    if (theCase.mixerVolume >= 0) EXPECT_EQ(theCase.mixerVolume, theVolume);
+  }
 }
 
 }  // namespace
