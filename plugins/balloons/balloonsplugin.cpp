@@ -1,5 +1,6 @@
 // Entry points of balloons.so.
 #include "balloonshost.h"
+#include "textballoon.h"
 
 WarnFunction gWarn = nullptr;
 UseResourceFunction gUseResource = nullptr;
@@ -19,4 +20,7 @@ ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** /*outputSurfaces*/, SDL_Surface** /
 
 ZORBIT_EXPORT bool Zorbit_BeginNewFrame(int32_t /*value*/) { return true; }
 
-ZORBIT_EXPORT bool Zorbit_Quit() { return true; }
+ZORBIT_EXPORT bool Zorbit_Quit() {
+  EndAllTextBalloons();
+  return true;
+}

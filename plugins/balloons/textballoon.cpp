@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "axisnode3d.h"
 #include "bezier.h"
@@ -101,7 +102,23 @@ bool Rebuild(TextBalloonState& ioState, int32_t inText, int32_t inCount, int32_t
   return true;
 }
 
+// Events still running when the player stops get no PHASE_DESTROY call:
+// Zorbit_Quit ends them (EndAllTextBalloons).
+std::set<TextBalloonState*> gLiveStates;
+
+void EndEvent(TextBalloonState* inState) {
+  if (inState->font) gReleaseResource(KIND_FONT, inState->fontName, &inState->fontSize);
+  DeleteNodes(*inState);
+  delete inState->axis;
+  gLiveStates.erase(inState);
+  delete inState;
+}
+
 }  // namespace
+
+void EndAllTextBalloons() {
+  while (!gLiveStates.empty()) EndEvent(*gLiveStates.begin());
+}
 
 bool TextBalloon(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inCount, int32_t inFontName,
                  int32_t inFontSize, int32_t inTailX, int32_t inTailY, int32_t inOutlines, int32_t inTextRed,
@@ -117,16 +134,14 @@ bool TextBalloon(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inCou
     ioInfo->status = STATUS_BUILT;
     theState = new TextBalloonState{};
     theState->axis = new AxisNode3D(0xFF8080FFul, 0xFF80FF80ul, 0xFFFF8080ul);
+    gLiveStates.insert(theState);
     *ioSlot = theState;
     return true;
   }
   if (!theState) return true;
 
   if (ioInfo->phase == PHASE_DESTROY) {
-    if (theState->font) gReleaseResource(KIND_FONT, theState->fontName, &theState->fontSize);
-    DeleteNodes(*theState);
-    delete theState->axis;
-    delete theState;
+    EndEvent(theState);
     *ioSlot = nullptr;
     return true;
   }

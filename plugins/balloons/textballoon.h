@@ -28,3 +28,7 @@ ZORBIT_EXPORT bool TextBalloon(FrameInfo* ioInfo, void** ioSlot, int32_t inText,
                                int32_t inY, int32_t inZ, int32_t inQx, int32_t inQy, int32_t inQz, int32_t inQw,
                                int32_t inAlpha, int32_t inBlendSrc, int32_t inBlendDst, int32_t inScale,
                                int32_t inGroup, int32_t inShowAxis);
+
+// Ends every TextBalloon event still running (Zorbit_Quit): releases their
+// fonts and frees their nodes.
+void EndAllTextBalloons();

@@ -127,6 +127,15 @@ void ResetFontCache() {
   gFontsUsed = 0;
 }
 
+void FreeAllFonts() {
+  for (int32_t i = 0; i < gFontsUsed; ++i) {
+    if (!gFonts[i]) continue;
+    DeleteAtlasTexture(gFonts[i]->texture);
+    delete gFonts[i];
+  }
+  ResetFontCache();
+}
+
 int32_t UsedFontSlots() { return gFontsUsed; }
 
 int32_t FontReferenceCount(const char* inName, int32_t inSize) {

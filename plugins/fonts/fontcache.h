@@ -17,6 +17,10 @@ enum { FONT_SIZE_LIMIT = 1024 };
 // Forgets every slot without freeing anything (Zorbit_Init).
 void ResetFontCache();
 
+// Frees every cached font and its atlas, whoever still holds it (Zorbit_Quit,
+// after the plug-in's own events are ended).
+void FreeAllFonts();
+
 // Number of slots up to and including the highest one in use.
 FONTS_API int32_t UsedFontSlots();
 // Reference count of the cached font inName at inSize; 0 when not cached.

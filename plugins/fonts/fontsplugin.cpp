@@ -6,6 +6,8 @@
 #include "fontlookup.h"
 #include "fontshost.h"
 #include "oglstate.h"
+#include "text3d.h"
+#include "textswarm3d.h"
 #include "zorbit.h"
 
 WarnFunction gWarn = nullptr;
@@ -51,6 +53,11 @@ ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** /*outputSurfaces*/, SDL_Surface** /
 ZORBIT_EXPORT bool Zorbit_BeginNewFrame(int32_t /*value*/) { return true; }
 
 ZORBIT_EXPORT bool Zorbit_Quit() {
+  // Events still running at the end get no PHASE_DESTROY; end them here and
+  // free the fonts nobody gave back, so that nothing outlives the plug-in.
+  EndAllText3D();
+  EndAllTextSwarm3D();
+  FreeAllFonts();
   if (gFreeType) {
     FT_Done_FreeType(gFreeType);
     gFreeType = nullptr;

@@ -1,5 +1,7 @@
 #include "text3d.h"
 
+#include <set>
+
 #include "axisnode3d.h"
 #include "font3d.h"
 #include "fontshost.h"
@@ -20,7 +22,23 @@ struct Text3DState {
   int32_t fontSize;
 };
 
+// Events still running when the player stops get no PHASE_DESTROY call:
+// Zorbit_Quit ends them (EndAllText3D).
+std::set<Text3DState*> gLiveStates;
+
+void EndEvent(Text3DState* inState) {
+  if (inState->font) gReleaseResource(KIND_FONT, inState->fontName, &inState->fontSize);
+  delete inState->node;
+  delete inState->axis;
+  gLiveStates.erase(inState);
+  delete inState;
+}
+
 }  // namespace
+
+void EndAllText3D() {
+  while (!gLiveStates.empty()) EndEvent(*gLiveStates.begin());
+}
 
 bool Text3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inFontName, int32_t inFontSize, int32_t inX,
             int32_t inY, int32_t inZ, int32_t inQx, int32_t inQy, int32_t inQz, int32_t inQw, int32_t inRed,
@@ -33,6 +51,7 @@ bool Text3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inFontName
     if (theState) return true;  // already made: the slot is the event's
     ioInfo->status = STATUS_BUILT;
     theState = new Text3DState{};
+    gLiveStates.insert(theState);
     *ioSlot = theState;
     theState->fontName = inFontName;
     theState->fontSize = inFontSize;
@@ -48,10 +67,7 @@ bool Text3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inFontName
   if (!theState) return true;
 
   if (ioInfo->phase == PHASE_DESTROY) {
-    if (theState->font) gReleaseResource(KIND_FONT, theState->fontName, &theState->fontSize);
-    delete theState->node;
-    delete theState->axis;
-    delete theState;
+    EndEvent(theState);
     *ioSlot = nullptr;
     return true;
   }

@@ -21,3 +21,7 @@ ZORBIT_EXPORT bool Text3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int3
                           int32_t inQw, int32_t inRed, int32_t inGreen, int32_t inBlue, int32_t inOpacity,
                           int32_t inBlendSrc, int32_t inBlendDst, int32_t inScale, int32_t inGroup,
                           int32_t inShowAxis);
+
+// Ends every Text3D event still running (Zorbit_Quit): releases their fonts
+// and frees their nodes.
+void EndAllText3D();

@@ -1,5 +1,7 @@
 #include "textswarm3d.h"
 
+#include <set>
+
 #include "axisnode3d.h"
 #include "fontshost.h"
 #include "nodeplacement.h"
@@ -18,7 +20,21 @@ struct TextSwarm3DState {
   // when parameters 2 and 3 change during the event.
   int32_t fontName;
   int32_t fontSize;
+  int32_t swarmName;  // parameter 1 of the first call
 };
+
+// Events still running when the player stops get no PHASE_DESTROY call:
+// Zorbit_Quit ends them (EndAllTextSwarm3D).
+std::set<TextSwarm3DState*> gLiveStates;
+
+void EndEvent(TextSwarm3DState* inState) {
+  if (inState->font) gReleaseResource(KIND_FONT, inState->fontName, &inState->fontSize);
+  gReleaseResource(KIND_SWRM, inState->swarmName, nullptr);
+  delete inState->node;
+  delete inState->axis;
+  gLiveStates.erase(inState);
+  delete inState;
+}
 
 SwarmText3D* BuildNode(const ResourceFont& inFont, const SwarmRecord& inSwarm, int32_t inText) {
   return new SwarmText3D(inFont, gGetText(inText), inSwarm.particleCount, inSwarm.positions, inSwarm.colours,
@@ -26,6 +42,10 @@ SwarmText3D* BuildNode(const ResourceFont& inFont, const SwarmRecord& inSwarm, i
 }
 
 }  // namespace
+
+void EndAllTextSwarm3D() {
+  while (!gLiveStates.empty()) EndEvent(*gLiveStates.begin());
+}
 
 bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwarm, int32_t inFontName,
                  int32_t inFontSize, int32_t inX, int32_t inY, int32_t inZ, int32_t inQx, int32_t inQy,
@@ -38,7 +58,9 @@ bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwa
     if (theState) return true;  // already made: the slot is the event's
     ioInfo->status = STATUS_BUILT;
     theState = new TextSwarm3DState{};
+    gLiveStates.insert(theState);
     *ioSlot = theState;
+    theState->swarmName = inSwarm;
     theState->fontName = inFontName;
     theState->fontSize = inFontSize;
     theState->font = static_cast<ResourceFont*>(gUseResource(KIND_FONT, inFontName, &theState->fontSize, false,
@@ -53,11 +75,7 @@ bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwa
   if (!theState) return true;
 
   if (ioInfo->phase == PHASE_DESTROY) {
-    if (theState->font) gReleaseResource(KIND_FONT, theState->fontName, &theState->fontSize);
-    gReleaseResource(KIND_SWRM, inSwarm, nullptr);
-    delete theState->node;
-    delete theState->axis;
-    delete theState;
+    EndEvent(theState);
     *ioSlot = nullptr;
     return true;
   }

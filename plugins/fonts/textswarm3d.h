@@ -22,3 +22,7 @@ ZORBIT_EXPORT bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText,
                                int32_t inQx, int32_t inQy, int32_t inQz, int32_t inQw, int32_t inOpacity,
                                int32_t inBlendSrc, int32_t inBlendDst, int32_t inScale, int32_t inGroup,
                                int32_t inShowAxis);
+
+// Ends every TextSwarm3D event still running (Zorbit_Quit): releases their
+// fonts and swarms and frees their nodes.
+void EndAllTextSwarm3D();

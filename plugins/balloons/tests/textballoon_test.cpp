@@ -273,4 +273,16 @@ TEST_F(TextBalloonTest, ColourChangesRecolourWithoutRebuildingAndSurviveRebuilds
   ASSERT_TRUE(Call(PHASE_DESTROY, p));
 }
 
+TEST_F(TextBalloonTest, QuitEndsBalloonsThatGotNoLastCall) {
+  auto p = Params();
+  ASSERT_TRUE(Call(PHASE_MAKE, p));
+  ASSERT_TRUE(Call(PHASE_RUN, p));
+  ASSERT_EQ(FontReferenceCount(kSans, 20), 1);
+  auto theQuit = reinterpret_cast<QuitFunction>(dlsym(gBalloons, "Zorbit_Quit"));
+  ASSERT_NE(theQuit, nullptr);
+  EXPECT_TRUE(theQuit());
+  EXPECT_EQ(FontReferenceCount(kSans, 20), 0) << "the balloon gave its font back";
+  mSlot = nullptr;
+}
+
 }  // namespace

@@ -17,6 +17,8 @@
 #include "resourcefont.h"
 #include "swarmtext3d.h"
 #include "text3d.h"
+
+#include <GL/gl.h>
 #include "textswarm3d.h"
 
 extern "C" bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void**);
@@ -427,6 +429,32 @@ TEST_F(EffectsTest, SwarmWithBlankTextSucceedsWithAnEmptyNode) {
     EXPECT_EQ(static_cast<Poly3D*>(gGroup.GetChild(i))->GetVertexCount(), 0);
   }
   EXPECT_TRUE(CallSwarm(PHASE_DESTROY, &theSlot, p));
+}
+
+TEST_F(EffectsTest, QuitEndsEventsThatGotNoLastCallAndFreesEveryFont) {
+  const int32_t theText = mHost.AddText("ab");
+  std::vector<float> thePositions;
+  MakeSwarm(3, thePositions, nullptr);
+  void* theTextSlot = nullptr;
+  void* theSwarmSlot = nullptr;
+  ASSERT_TRUE(CallText3D(PHASE_MAKE, &theTextSlot, Text3DParams(theText, 30)));
+  ASSERT_TRUE(CallText3D(PHASE_RUN, &theTextSlot, Text3DParams(theText, 30)));
+  ASSERT_TRUE(CallSwarm(PHASE_MAKE, &theSwarmSlot, SwarmParams(theText, 31)));
+  ASSERT_TRUE(CallSwarm(PHASE_RUN, &theSwarmSlot, SwarmParams(theText, 31)));
+  int32_t theSize = 32;
+  bool theStatic = false;
+  const auto* theForeign = static_cast<const ResourceFont*>(ProduceFont(kSerif, &theSize, theStatic));
+  ASSERT_NE(theForeign, nullptr);
+  const uint32_t theTexture = theForeign->texture;
+  ASSERT_EQ(UsedFontSlots(), 3);
+
+  // The player stops with both events running: no PHASE_DESTROY for them.
+  ASSERT_TRUE(Zorbit_Quit());
+  EXPECT_EQ(mHost.CountReleases(KIND_FONT), 2) << "each event gave its font back";
+  EXPECT_EQ(mHost.CountReleases(KIND_SWRM), 1);
+  EXPECT_EQ(UsedFontSlots(), 0) << "fonts still held by others are freed too";
+  EXPECT_FALSE(glIsTexture(theTexture));
+  ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.table));  // for TearDown
 }
 
 }  // namespace

@@ -129,7 +129,11 @@ TEST(PlayerText, TextEffectsShowTheirTextWhereTheCameraPutsIt) {
       Track("textprobe.so", "SnapFrame", theEnd, "") + "</Tracks>\n</Demo>\n";
   std::ofstream(theFolder + "/demo.xml") << theDemo;
 
-  const std::string theCommand = "cd '" + theFolder + "' && env ZORBIT_NO_SETUP=1 SDL_AUDIODRIVER=dummy '" +
+  // The player process leaves a block of an unloaded driver behind at exit,
+  // whatever the demo holds; the plug-ins' own clean-up at Zorbit_Quit is
+  // checked under LeakSanitizer by the effect and balloon tests.
+  const std::string theCommand = "cd '" + theFolder +
+                                 "' && env ZORBIT_NO_SETUP=1 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" +
                                  ZORBIT_BIN_DIR "/player' demo.xml >stdout.txt 2>stderr.txt";
   int theStatus = -1;
   for (int theTry = 0; theTry < 20; ++theTry) {
