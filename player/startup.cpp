@@ -175,7 +175,14 @@ int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
       }
       theScreenAspect = float(theConfig.width) / float(theConfig.height);
     }
-    if (theDemo.useOpenGL) theConfig.videoFlags |= SDL_OPENGL;
+    // The setup window asks for OpenGL whatever the demo is; a demo drawn into
+    // output surface 0 is copied to the screen, and a copy onto an OpenGL
+    // screen shows nothing.
+    if (theDemo.useOpenGL) {
+      theConfig.videoFlags |= SDL_OPENGL;
+    } else {
+      theConfig.videoFlags &= ~uint32_t(SDL_OPENGL);
+    }
     theScreen = SDL_Config_Init(theConfig);
     if (theScreen == nullptr) throw StepFailure();
     theVideoOpen = true;
