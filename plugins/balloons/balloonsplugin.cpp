@@ -10,6 +10,7 @@ void* gState = nullptr;
 
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** /*outputSurfaces*/, SDL_Surface** /*inputSurfaces*/,
                                void** inHostTable) {
+  if (!inHostTable) return false;
   gState = inHostTable[HOST_STATE];
   gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
   gUseResource = reinterpret_cast<UseResourceFunction>(inHostTable[HOST_USE_RESOURCE]);

@@ -28,6 +28,7 @@ void FontsWarn(const char* inFormat, ...) {
 
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** /*outputSurfaces*/, SDL_Surface** /*inputSurfaces*/,
                                void** inHostTable) {
+  if (!inHostTable) return false;
   gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
   gUseResource = reinterpret_cast<UseResourceFunction>(inHostTable[HOST_USE_RESOURCE]);
   gReleaseResource = reinterpret_cast<ReleaseResourceFunction>(inHostTable[HOST_RELEASE_RESOURCE]);
