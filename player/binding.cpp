@@ -144,6 +144,12 @@ void CreateSurfaces(Demo& ioDemo, int32_t inWidth, int32_t inHeight, SDL_Surface
     return SDL_CreateRGBSurface(0, inWidth, inHeight, theFormat->BitsPerPixel, theFormat->Rmask, theFormat->Gmask,
                                 theFormat->Bmask, theFormat->Amask);
   };
+  // A document's count is not trusted to size memory: each surface is a whole
+  // screen of pixels, and a stray "-1" would otherwise ask for billions.
+  if (ioDemo.inputSurfaceCount > kMaxInputSurfaces) {
+    throw BasicException("Couldn't create %u input surfaces, at most %d are supported",
+                         unsigned(ioDemo.inputSurfaceCount), int(kMaxInputSurfaces));
+  }
   // One entry at least, so Zorbit_Init always gets a valid array.
   ioDemo.inputSurfaces =
       static_cast<SDL_Surface**>(std::calloc(ioDemo.inputSurfaceCount + 1, sizeof(SDL_Surface*)));

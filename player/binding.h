@@ -31,9 +31,12 @@ void LoadLibraries(Demo& ioDemo, const char* inDemoPath);
 // Sets every Event::effect; throws BasicException naming the first event that
 // no library supplies.
 void MatchEvents(Demo& ioDemo);
+enum { kMaxInputSurfaces = 256 };
+
 // Creates inputSurfaceCount input and outputSurfaceCount output software
 // surfaces of inWidth x inHeight pixels in the screen's pixel format. Both
 // arrays always exist (at least one entry) once this returns or throws.
+// More than kMaxInputSurfaces input surfaces are refused with a BasicException.
 void CreateSurfaces(Demo& ioDemo, int32_t inWidth, int32_t inHeight, SDL_Surface* inScreen);
 // Calls every Zorbit_Init in order; with inLog, writes progress lines there.
 // 0 when all succeeded; -1 at the first failure (later libraries untouched).
