@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -41,6 +42,9 @@ void* LoadCandidate(const std::string& inName, const std::vector<std::string>& i
       std::string thePath = theFolder + "/" + inName;
       if (access(thePath.c_str(), F_OK) != 0) continue;
       if (void* theHandle = SDL_LoadObject(thePath.c_str())) return theHandle;
+      // The file is there but does not load (a missing symbol or dependency):
+      // the log keeps its fixed message, the reason goes to standard error.
+      std::fprintf(stderr, "player: %s\n", SDL_GetError());
     }
   }
   // A name with a '/' is a path for the dynamic loader; a bare name goes

@@ -167,6 +167,17 @@ TEST(PlayerProgram, WithoutAWritableLogDiagnosticsGoToStandardError) {
   EXPECT_NE(std::string::npos, theRun.errors.find("Couldn't load library 'absent.so'!\n")) << theRun.errors;
 }
 
+TEST(PlayerProgram, PlugInThatDoesNotLoadIsExplainedOnStandardError) {
+  DemoFolder theFolder;
+  theFolder.WriteDefaultIni();
+  theFolder.Write("broken.so", "not a shared object");
+  theFolder.Write("demo.xml", Document(Settings(10), Library("broken.so", {}), {}));
+  PlayResult theRun = theFolder.RunProgram({"demo.xml"});
+  EXPECT_EQ(1, theRun.exitCode);
+  EXPECT_EQ("Couldn't load library 'broken.so'!\n", theRun.log);
+  EXPECT_NE(std::string::npos, theRun.errors.find("broken.so")) << theRun.errors;
+}
+
 TEST(PlayerProgram, VerboseRunLogsProgressLines) {
   DemoFolder theFolder;
   theFolder.AddPlugin("recorder");
