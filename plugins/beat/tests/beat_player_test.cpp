@@ -99,14 +99,14 @@ TEST(BeatThroughPlayer, BeatParametersFollowPatternAcrossSeamsAndRepetitions) {
     const int t = theRun.mTime;
     const std::string theWhere = "at demo time " + std::to_string(t);
     EXPECT_NEAR(theRun.mValues[0], std::trunc(UpDown(t, false) * 1000), 1) << "straight beat " << theWhere;
-    if (t < 1500)
+    if (t <= 1500)  // an event is active up to and including its end time
       EXPECT_NEAR(theRun.mValues[1], std::trunc(UpDown(t, true) * 1000), 1) << "smooth beat " << theWhere;
     else
       EXPECT_EQ(theRun.mValues[1], 0) << "the smooth beat has ended: min " << theWhere;
     EXPECT_EQ(theRun.mValues[2], 7) << "a beat of no such name gives min " << theWhere;
     EXPECT_NEAR(theRun.mValues[3], std::trunc((t % 200) / 200.0 * 0.5 * 1000), 1) << "one-segment beat " << theWhere;
     theAfterDuplicate += t >= 1200;
-    theAfterRemoval += t >= 1500;
+    theAfterRemoval += t > 1500;
     theSeams += t % 500 < 50;
   }
   EXPECT_GT(theAfterDuplicate, 0);
