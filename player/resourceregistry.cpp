@@ -17,6 +17,7 @@ WarnFunction gWarn = nullptr;
 
 // Formats into a 1024-byte buffer, or a heap buffer of the exact size when
 // the names make the text longer, so nothing is cut or overrun.
+// Every warning is one line of the log: the texts end with a line feed.
 void Warn(const char* inFormat, ...) __attribute__((format(printf, 1, 2)));
 void Warn(const char* inFormat, ...) {
   if (gWarn == nullptr) return;
@@ -71,19 +72,19 @@ void* UseResource(int32_t inKind, int32_t inNameIndex, void* inUserData, bool in
   inKindName = OrEmpty(inKindName);
   const char* theName = GetName(inNameIndex);
   if (theName == nullptr) {
-    Warn("%s could not find the name for the %s nr %d", inRequester, inKindName, int(inNameIndex));
+    Warn("%s could not find the name for the %s nr %d\n", inRequester, inKindName, int(inNameIndex));
     return nullptr;
   }
   for (int32_t i = 0; i < theRegistry.privateCount; ++i) {
     if (theRegistry.privateKinds[i] == inKind && theRegistry.privateNames[i] == inNameIndex) {
-      Warn("%s tried to use the %s %s, but it's already in private use!", inRequester, inKindName, theName);
+      Warn("%s tried to use the %s %s, but it's already in private use!\n", inRequester, inKindName, theName);
       return nullptr;
     }
   }
   // Refused before any producer runs, so no producer hands out (and counts) a
   // resource that nobody would then release.
   if (inPrivateUse && theRegistry.privateCount >= ResourceRegistry::kPrivateCapacity) {
-    Warn("%s tried to use the %s %s privately, but %d resources are in private use already!", inRequester,
+    Warn("%s tried to use the %s %s privately, but %d resources are in private use already!\n", inRequester,
          inKindName, theName, int(ResourceRegistry::kPrivateCapacity));
     return nullptr;
   }
@@ -102,7 +103,7 @@ void* UseResource(int32_t inKind, int32_t inNameIndex, void* inUserData, bool in
       return theResource;
     }
   }
-  Warn("%s could not find the %s named %s", inRequester, inKindName, theName);
+  Warn("%s could not find the %s named %s\n", inRequester, inKindName, theName);
   return nullptr;
 }
 

@@ -386,8 +386,8 @@ TEST(Registry, ProducersOfSeveralPlugInsAndPrivateUsesThroughTheHost) {
   EXPECT_EQ(Joined({"release recorder avocado taken", "release recorder avocado taken"}),
             Joined(Lines(theRun.calls, "release")));
   EXPECT_EQ(
-      "UseTest tried to use the test thing apple, but it's already in private use!"
-      "UseTest could not find the test thing named cherry",
+      "UseTest tried to use the test thing apple, but it's already in private use!\n"
+      "UseTest could not find the test thing named cherry\n",
       theRun.log);
 }
 

@@ -60,7 +60,7 @@ TEST_F(Registry, MissingNameNumbersWarnWithRequesterKindAndNumber) {
     gWarnings.clear();
     EXPECT_EQ(nullptr, Use(theIndex)) << theIndex;
     ASSERT_EQ(1u, gWarnings.size());
-    EXPECT_EQ("WaveGridZ could not find the name for the grid nr " + std::to_string(theIndex), gWarnings[0]);
+    EXPECT_EQ("WaveGridZ could not find the name for the grid nr " + std::to_string(theIndex) + "\n", gWarnings[0]);
   }
   EXPECT_TRUE(gCalls.empty()) << "no producer may be asked for a name that does not exist";
   EXPECT_EQ(nullptr, GetText(-1));
@@ -81,7 +81,7 @@ TEST_F(Registry, ProducersAreAskedInRegistrationOrderUntilOneKnowsTheName) {
   bool theStatic = false;
   EXPECT_EQ(nullptr, UseResource(kKindGrid, 3, nullptr, false, "WaveGridZ", "grid", &theStatic));
   EXPECT_FALSE(theStatic) << "isStatic is written only by producers that deliver";
-  EXPECT_EQ((std::vector<std::string>{"WaveGridZ could not find the grid named cherry"}), gWarnings);
+  EXPECT_EQ((std::vector<std::string>{"WaveGridZ could not find the grid named cherry\n"}), gWarnings);
 
   gCalls.clear();
   ReleaseResource(kKindGrid, 1, theBanana);
@@ -97,7 +97,7 @@ TEST_F(Registry, PrivateUseLocksOnlyThatKindAndNameUntilReleased) {
   EXPECT_EQ(nullptr, Use(0));
   EXPECT_EQ(nullptr, Use(0, true));
   EXPECT_EQ(2u, gWarnings.size());
-  EXPECT_EQ("WaveGridZ tried to use the grid apple, but it's already in private use!", gWarnings[0]);
+  EXPECT_EQ("WaveGridZ tried to use the grid apple, but it's already in private use!\n", gWarnings[0]);
   EXPECT_NE(nullptr, Use(2)) << "another name of the same kind is unaffected";
   EXPECT_NE(nullptr, Use(0, false, KIND_TXTR)) << "the same name of another kind is unaffected";
 
@@ -133,7 +133,7 @@ TEST_F(Registry, FullPrivateTableRefusesWithoutAskingAProducer) {
   EXPECT_EQ(nullptr, Use(0, true));
   EXPECT_TRUE(gCalls.empty());
   ASSERT_EQ(1u, gWarnings.size());
-  EXPECT_EQ("WaveGridZ tried to use the grid apple privately, but 512 resources are in private use already!",
+  EXPECT_EQ("WaveGridZ tried to use the grid apple privately, but 512 resources are in private use already!\n",
             gWarnings[0]);
   EXPECT_NE(nullptr, Use(0)) << "an ordinary use still works while the table is full";
   ReleaseResource(1000, 0, nullptr);
@@ -145,7 +145,7 @@ TEST_F(Registry, LongNamesReachTheWarningWhole) {
   AddName(GetNameTable(), theLong.c_str());
   EXPECT_EQ(nullptr, Use(4));
   ASSERT_EQ(1u, gWarnings.size());
-  EXPECT_EQ("WaveGridZ could not find the grid named " + theLong, gWarnings[0]);
+  EXPECT_EQ("WaveGridZ could not find the grid named " + theLong + "\n", gWarnings[0]);
 }
 
 TEST_F(Registry, KindArrayGrowsKeepingRegistrationOrder) {
