@@ -9,6 +9,9 @@
 
 #include "basicexception.h"
 
+#ifndef ZORBIT_PLUGIN_RELATIVE_DIR
+#define ZORBIT_PLUGIN_RELATIVE_DIR "lib/zorbit"
+#endif
 #ifndef ZORBIT_PLUGIN_DIR
 #define ZORBIT_PLUGIN_DIR ""
 #endif
@@ -63,7 +66,11 @@ std::vector<std::string> LibrarySearchFolders(const char* inDemoPath) {
   std::vector<std::string> theFolders;
   if (inDemoPath != nullptr && inDemoPath[0] != '\0') theFolders.push_back(FolderOf(inDemoPath));
   std::string theOwn = ExecutableFolder();
-  if (!theOwn.empty()) theFolders.push_back(theOwn);
+  if (!theOwn.empty()) {
+    theFolders.push_back(theOwn);
+    // Installed: bin/player finds lib/zorbit/ wherever the tree was installed to.
+    theFolders.push_back(theOwn + "/../" ZORBIT_PLUGIN_RELATIVE_DIR);
+  }
   if (ZORBIT_PLUGIN_DIR[0] != '\0') theFolders.push_back(ZORBIT_PLUGIN_DIR);
   return theFolders;
 }
