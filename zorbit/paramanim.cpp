@@ -328,8 +328,9 @@ double BeatValue(uint32_t inTime, const BeatRecord& inBeat) {
     }
   } else {
     // Intervals that are negative, not finite, huge or a hair below a whole
-    // ms: walk one repetition at a time, and give up (0.0) when a repetition
-    // brings acc no closer to t, since the walk would then never end.
+    // ms (the beat plug-in makes none of these): the steps are not fixed, so
+    // nothing can be skipped. Walk at most four repetitions and give 0.0 when
+    // t is still not reached.
     for (int32_t theSteps = 0;; ++theSteps) {
       if (!(theT >= theAcc + theIntervals[theI])) break;
       if (theSteps >= 4 * theCount) return 0.0;
