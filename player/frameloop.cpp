@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <vector>
 
 #include "binding.h"
@@ -10,6 +11,7 @@
 namespace {
 
 bool gStopFlag = false;
+EffectProfile* gProfile = nullptr;
 
 // Scratch reused every frame: no allocation once the first frame has sized it.
 std::vector<int32_t> gActive;
@@ -26,7 +28,14 @@ bool CallEvent(const Event& inEvent, uint32_t inTime, int32_t inPhase, TrackStat
   bool theConstant = false;
   EvaluateEventParams(inTime, inEvent, gValues, kValueCapacity, theConstant);
   theInfo.paramsConstant = theConstant ? 1 : 0;
-  bool theResult = CallEffect(inEvent.effect, &theInfo, &ioState.slot, inEvent.paramCount, gValues);
+  bool theResult;
+  if (gProfile == nullptr) {
+    theResult = CallEffect(inEvent.effect, &theInfo, &ioState.slot, inEvent.paramCount, gValues);
+  } else {
+    auto theStart = std::chrono::steady_clock::now();
+    theResult = CallEffect(inEvent.effect, &theInfo, &ioState.slot, inEvent.paramCount, gValues);
+    gProfile->EffectCalled(inEvent, std::chrono::steady_clock::now() - theStart);
+  }
   if (inPhase == PHASE_RUN) ioState.lastStatus = theInfo.status;
   return theResult;
 }
@@ -34,6 +43,8 @@ bool CallEvent(const Event& inEvent, uint32_t inTime, int32_t inPhase, TrackStat
 }  // namespace
 
 uint32_t WallClock::NowMs() { return SDL_GetTicks(); }
+
+void SetEffectProfile(EffectProfile* inProfile) { gProfile = inProfile; }
 
 bool GetStopFlag() { return gStopFlag; }
 void ResetStopFlag() { gStopFlag = false; }

@@ -2,6 +2,7 @@
 // viewer quits, calling every active event's effect each frame.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -42,6 +43,15 @@ class FixedStepClock : public FrameClock {
 // Called after a frame is drawn and before it is shown (buffer swap or blit),
 // with the frame's demo time in ms; a capture tool reads the frame back here.
 using FrameHook = std::function<void(const Demo& inDemo, uint32_t inDemoTimeMs)>;
+
+// Told how long every effect call took; for tools that show where a frame's
+// time goes. Without one the loop times nothing.
+class EffectProfile {
+ public:
+  virtual ~EffectProfile() = default;
+  virtual void EffectCalled(const Event& inEvent, std::chrono::steady_clock::duration inTime) = 0;
+};
+void SetEffectProfile(EffectProfile* inProfile);  // null: no profiling
 
 // One per track while the loop runs.
 struct TrackState {

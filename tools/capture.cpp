@@ -28,16 +28,38 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration inDuration) { return std::chrono::duration<double>(inDuration).count(); }
 
-// Frame k is shown at k * 1000 / fps ms after the start, whatever the speed of the machine.
+// Frame k is shown at k * 1000 / fps ms after the start, whatever the speed
+// of the machine. It also marks when each frame begins and is shown.
 class CaptureClock : public FrameClock {
  public:
   explicit CaptureClock(int inFps) : mFps(inFps) {}
-  uint32_t NowMs() override { return CaptureFrameTime(0, mFps, mIndex); }
-  void FrameShown() override { ++mIndex; }
+  uint32_t NowMs() override {
+    mFrameStart = Clock::now();
+    return CaptureFrameTime(0, mFps, mIndex);
+  }
+  void FrameShown() override {
+    ++mIndex;
+    mShown = Clock::now();
+  }
+
+  Clock::time_point mFrameStart = Clock::now();
+  Clock::time_point mShown = Clock::now();
 
  private:
   int mFps;
   int64_t mIndex = 0;
+};
+
+// Effect time by plug-in file, over the whole capture and for the frame being drawn.
+class PlugInProfile : public EffectProfile {
+ public:
+  void EffectCalled(const Event& inEvent, Clock::duration inTime) override {
+    double theSeconds = Seconds(inTime);
+    mTotals[inEvent.libraryFileName ? inEvent.libraryFileName : "?"] += theSeconds;
+    mFrame += theSeconds;
+  }
+  std::map<std::string, double> mTotals;
+  double mFrame = 0;  // effects of the current frame
 };
 
 bool MakeFolders(const std::string& inPath) {
@@ -145,8 +167,10 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
   int theTotal = 0;
   std::vector<Image> theSheetFrames;
   std::vector<int> theSheetIndexes;
-  auto theLast = Clock::now();
+  auto theHookEnd = Clock::now();
   CaptureClock theClock(inOptions.fps);
+  PlugInProfile theProfile;
+  if (inOptions.profile) SetEffectProfile(&theProfile);
   std::unique_ptr<ProgressBar> theBar;
   int theFrame = 0;
   Image theImage;
@@ -157,7 +181,9 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
   theHooks.allowSetupWindow = false;
   theHooks.afterDraw = [&](const Demo& inDemo, uint32_t inTime) {
     auto theStart = Clock::now();
-    theResult.renderSeconds += Seconds(theStart - theLast);
+    if (theFrame > 0) theResult.swapSeconds += Seconds(theClock.mShown - theHookEnd);
+    theResult.runtimeSeconds += Seconds(theStart - theClock.mFrameStart) - theProfile.mFrame;
+    theProfile.mFrame = 0;
     if (theFrame == 0) {
       if (inDemo.musicFile) theResult.musicPath = Absolute(inDemo.musicFile);  // still in the demo's folder
       if (theLastMs < 0 || theLastMs > inDemo.runningTime) theLastMs = std::max<int32_t>(0, inDemo.runningTime);
@@ -168,6 +194,14 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
       for (int i = 0; i < theCount; ++i)
         theSheetIndexes.push_back(theCount == 1 ? 0 : static_cast<int>(int64_t(i) * (theTotal - 1) / (theCount - 1)));
       if (!inOptions.quiet) theBar = std::make_unique<ProgressBar>(stderr, theTotal, "frames");
+    }
+    if (inOptions.profile && inDemo.useOpenGL) {
+      // A software renderer draws when the pixels are wanted: wait for it
+      // here so that the read-back below is only the copy.
+      glFinish();
+      auto theFinished = Clock::now();
+      theResult.finishSeconds += Seconds(theFinished - theStart);
+      theStart = theFinished;
     }
     bool theRead = ReadFrame(inDemo, theImage);
     auto theRead1 = Clock::now();
@@ -190,14 +224,16 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
       theQuit.type = SDL_QUIT;
       SDL_PushEvent(&theQuit);
     }
-    theLast = Clock::now();
-    theResult.writeSeconds += Seconds(theLast - theRead1);
+    theHookEnd = Clock::now();
+    theResult.writeSeconds += Seconds(theHookEnd - theRead1);
   };
 
   std::string theStartText = std::to_string(inOptions.fromMs);
   std::vector<char*> theArgs{const_cast<char*>("zorbit-capture"), const_cast<char*>(theDemo.c_str()),
                              const_cast<char*>(theStartText.c_str())};
   theResult.exitCode = RunPlayer(static_cast<int>(theArgs.size()), theArgs.data(), theHooks);
+  SetEffectProfile(nullptr);
+  theResult.effectSeconds = theProfile.mTotals;
   if (theBar) theBar->Finish();
   if (chdir(theOldCwd) != 0) { /* the outputs use absolute paths */ }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 struct CaptureOptions {
@@ -15,6 +16,7 @@ struct CaptureOptions {
   int64_t toMs = -1;  // -1: the demo's running time
   int sheetFrames = 24;  // frames on the contact sheet
   bool quiet = false;    // no progress bar
+  bool profile = false;  // time every effect call, by plug-in
 };
 
 // Demo time of frame inIndex: inFrom + inIndex * 1000 / inFps, in ms.
@@ -26,9 +28,14 @@ struct CaptureResult {
   std::string sheetPath;  // the contact sheet, empty when no frame was written
   std::string musicPath;  // the demo's music, empty when it has none
   std::string error;   // why the capture could not run
-  // Where the time went, in seconds: the player's frame loop with the
-  // effects, and the read-back and PNG writing.
-  double renderSeconds = 0;
+  // Where the time went, in seconds, over all frames: the player's own work
+  // in the frame loop (with the effects when not profiling), the effects by
+  // plug-in file (when profiling), the buffer swap and event poll, the
+  // read-back and the PNG writing.
+  double runtimeSeconds = 0;
+  std::map<std::string, double> effectSeconds;
+  double swapSeconds = 0;
+  double finishSeconds = 0;  // waiting for OpenGL to finish drawing (profiling only)
   double readbackSeconds = 0;
   double writeSeconds = 0;
 };

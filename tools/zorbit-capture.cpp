@@ -12,7 +12,7 @@ namespace {
 
 void Usage(FILE* inOut) {
   std::fprintf(inOut,
-      "usage: zorbit-capture DEMO.xml OUTDIR [--fps N] [--size WxH] [--from MS] [--to MS] [--quiet]\n"
+      "usage: zorbit-capture DEMO.xml OUTDIR [--fps N] [--size WxH] [--from MS] [--to MS] [--quiet] [--profile]\n"
       "\n"
       "Plays DEMO.xml with the player's own start-up, plug-ins and frame loop on a\n"
       "fixed-step clock: frame k is drawn at demo time FROM + k * 1000 / N ms, so every\n"
@@ -25,7 +25,8 @@ void Usage(FILE* inOut) {
       "  --size WxH   frame size in pixels (default 640x360)\n"
       "  --from MS    first frame's demo time (default 0)\n"
       "  --to MS      last demo time to capture (default: the demo's running time)\n"
-      "  --quiet      no progress bar\n");
+      "  --quiet      no progress bar\n"
+      "  --profile    time every effect call and show each plug-in's share of a frame\n");
 }
 
 bool ReadNumber(const char* inText, long long inMin, long long inMax, long long& outValue) {
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
       ++i;
     } else if (theArg == "--quiet") {
       theOptions.quiet = true;
+    } else if (theArg == "--profile") {
+      theOptions.profile = true;
     } else if (!theArg.empty() && theArg[0] == '-') {
       std::fprintf(stderr, "zorbit-capture: unknown or incomplete option '%s'\n\n", theArg.c_str());
       Usage(stderr);
@@ -97,12 +100,22 @@ int main(int argc, char** argv) {
   if (!theResult.error.empty()) std::fprintf(stderr, "zorbit-capture: %s\n", theResult.error.c_str());
   if (theResult.frames == 0) return 1;
 
-  double theTotal = theResult.renderSeconds + theResult.readbackSeconds + theResult.writeSeconds;
-  std::printf("%d frames in %s (%.1f frames per second: %.0f%% playing, %.0f%% reading back, %.0f%% writing PNG)\n",
-              theResult.frames, theOptions.outDir.c_str(), theTotal > 0 ? theResult.frames / theTotal : 0.0,
-              100 * theResult.renderSeconds / std::max(theTotal, 1e-9),
-              100 * theResult.readbackSeconds / std::max(theTotal, 1e-9),
-              100 * theResult.writeSeconds / std::max(theTotal, 1e-9));
+  double theEffects = 0;
+  for (auto& thePlugIn : theResult.effectSeconds) theEffects += thePlugIn.second;
+  double theTotal = theResult.runtimeSeconds + theEffects + theResult.swapSeconds + theResult.finishSeconds +
+                    theResult.readbackSeconds + theResult.writeSeconds;
+  std::printf("%d frames in %s, %.1f frames per second\n", theResult.frames, theOptions.outDir.c_str(),
+              theTotal > 0 ? theResult.frames / theTotal : 0.0);
+  auto theLine = [&](const std::string& inWhat, double inSeconds) {
+    std::printf("  %-28s %8.2f ms per frame  %5.1f%%\n", inWhat.c_str(), 1000 * inSeconds / theResult.frames,
+                100 * inSeconds / std::max(theTotal, 1e-9));
+  };
+  theLine(theOptions.profile ? "player runtime" : "player and effects", theResult.runtimeSeconds);
+  for (auto& thePlugIn : theResult.effectSeconds) theLine("effects of " + thePlugIn.first, thePlugIn.second);
+  theLine("buffer swap and event poll", theResult.swapSeconds);
+  if (theOptions.profile) theLine("OpenGL drawing (glFinish)", theResult.finishSeconds);
+  theLine("read-back", theResult.readbackSeconds);
+  theLine("PNG writing", theResult.writeSeconds);
   if (!theResult.sheetPath.empty()) std::printf("contact sheet: %s\n", theResult.sheetPath.c_str());
   const std::string& theMusic = theResult.musicPath;
   std::printf("make a video with:\n  ffmpeg -framerate %d -i '%s/frame%%05d.png'", theOptions.fps,
