@@ -24,6 +24,7 @@ namespace {
 
 WarnFunction gWarn = nullptr;
 UseResourceFunction gUseResource = nullptr;
+ReleaseResourceFunction gReleaseResource = nullptr;
 GetTextFunction gGetText = nullptr;
 OGLState* gHostState = nullptr;  // the player's tracker, borrowed
 GLRenderer3D* gRenderer = nullptr;
@@ -37,6 +38,11 @@ struct Scene3DState {
 struct DrawGridState {
   GridMesh3D* mMesh;
   AxisNode3D* mAxis;
+  // The texture shown last frame and its name number. Its producer counts
+  // every use, so the event holds exactly one: this frame's lookup is taken
+  // before last frame's is given back, and the last one goes at the end.
+  const TextureRecord* mTexture = nullptr;
+  int32_t mTextureName = -1;
 };
 
 // Event states still alive, freed by Zorbit_Quit for events that never got
@@ -74,7 +80,15 @@ void EndScene(Scene3DState* inState) {
   delete inState;
 }
 
+void HoldTexture(DrawGridState& ioState, const TextureRecord* inTexture, int32_t inName) {
+  if (ioState.mTexture != nullptr && gReleaseResource != nullptr)
+    gReleaseResource(KIND_TXTR, ioState.mTextureName, const_cast<TextureRecord*>(ioState.mTexture));
+  ioState.mTexture = inTexture;
+  ioState.mTextureName = inName;
+}
+
 void EndGrid(DrawGridState* inState) {
+  HoldTexture(*inState, nullptr, -1);
   delete inState->mMesh;
   delete inState->mAxis;
   gGridStates.erase(inState);
@@ -177,6 +191,7 @@ bool RunDrawGrid(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   if (p[2] == 1)
     theTexture = static_cast<const TextureRecord*>(
         gUseResource(KIND_TXTR, p[1], nullptr, false, "DrawGrid", "texture", &theStatic));
+  HoldTexture(*theState, theTexture, p[1]);
   GridMesh3D& theMesh = *theState->mMesh;
   if (!theMesh.Update(*theGrid, theTexture, p[2] == 2)) {
     Warn("DrawGrid: grid nr %d has %d x %d vertices and cannot be shown\n", p[0], theGrid->columns, theGrid->rows);
@@ -209,6 +224,7 @@ ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable)
   gHostState = static_cast<OGLState*>(inHostTable[HOST_STATE]);
   gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
   gUseResource = reinterpret_cast<UseResourceFunction>(inHostTable[HOST_USE_RESOURCE]);
+  gReleaseResource = reinterpret_cast<ReleaseResourceFunction>(inHostTable[HOST_RELEASE_RESOURCE]);
   gGetText = reinterpret_cast<GetTextFunction>(inHostTable[HOST_GET_TEXT]);
   auto theRegister = reinterpret_cast<RegisterKindFunction>(inHostTable[HOST_REGISTER_KIND]);
   if (theRegister == nullptr) return false;
@@ -223,6 +239,9 @@ ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable)
 
 ZORBIT_EXPORT bool Zorbit_Quit() {
   while (!gSceneStates.empty()) EndScene(*gSceneStates.begin());
+  // Events that got no last call: their textures' producer may have shut
+  // down already, so nothing is handed back to it.
+  for (DrawGridState* theState : gGridStates) theState->mTexture = nullptr;
   while (!gGridStates.empty()) EndGrid(*gGridStates.begin());
   gGroups.DeleteAll();
   delete gRenderer;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -64,12 +65,12 @@ class PlayerDemoTest : public ::testing::Test {
   }
 
   // Plays a grid drawn with the given DrawGrid look and colour; returns the frames read back.
-  std::vector<Frame> Play(int inLook, int inRed, int inGreen, int inBlue, std::string& outLog) {
-    const int theEnd = 600;
+  std::vector<Frame> Play(int inLook, int inRed, int inGreen, int inBlue, std::string& outLog, int theEnd = 600) {
     const std::string theDemo =
         "<Demo>\n<Settings RunningTime=\"" + std::to_string(theEnd) +
         "\" UseOpenGL=\"true\" NumberOfInputSurfaces=\"0\" AspectRatioX=\"4\" AspectRatioY=\"3\"/>\n"
-        "<Texts><Text>floor</Text><Text>main</Text></Texts>\n<Libraries>\n"
+        "<Texts><Text>floor</Text><Text>main</Text><Text>tex.bmp</Text></Texts>\n<Libraries>\n"
+        "<Library FileName=\"imagery.so\"><Function Name=\"MakeMovie\"/></Library>\n"
         "<Library FileName=\"grids.so\"><Function Name=\"MakeGrid\"/></Library>\n"
         "<Library FileName=\"scene.so\"><Function Name=\"Scene3D\"/><Function Name=\"DrawGrid\"/></Library>\n"
         "<Library FileName=\"frameprobe.so\"><Function Name=\"ReadFrame\"/></Library>\n"
@@ -78,7 +79,7 @@ class PlayerDemoTest : public ::testing::Test {
                  Consts({1, 0, 0, 500000, 0, 0, 0, 0, 1, 0, 0, 45000, 1000, 10000000, 3, 0, 0, 0})) +
         "</Track>\n<Track>" +
         EventXml("scene.so", "DrawGrid", theEnd,
-                 Consts({0, 0, inLook, 0, 0, 0, 0, 0, 0, 10000, inRed, inGreen, inBlue, 255, 1, 0, 100000, 1, 0})) +
+                 Consts({0, 2, inLook, 0, 0, 0, 0, 0, 0, 10000, inRed, inGreen, inBlue, 255, 1, 0, 100000, 1, 0})) +
         "</Track>\n<Track>" + EventXml("grids.so", "MakeGrid", theEnd, Consts({0, 200, 200, 5, 5})) +
         "</Track>\n<Track>" + EventXml("frameprobe.so", "ReadFrame", theEnd, "") + "</Track>\n</Tracks>\n</Demo>\n";
     std::ofstream(mFolder + "/demo.xml") << theDemo;
@@ -139,6 +140,38 @@ TEST_F(PlayerDemoTest, GridDrawnByScene3DCoversItsShareOfTheFrame) {
     EXPECT_EQ(std::string::npos, theLog.find("DrawGrid")) << c.name << ": " << theLog;
     EXPECT_EQ(std::string::npos, theLog.find("Scene3D")) << c.name << ": " << theLog;
   }
+}
+
+// A 2 x 2 24-bit BMP, every pixel the given colour.
+void WriteBmp(const std::string& inPath, uint8_t inRed, uint8_t inGreen, uint8_t inBlue) {
+  const uint8_t thePixels[] = {inBlue, inGreen, inRed, inBlue, inGreen, inRed, 0, 0};  // a row, padded to 4 bytes
+  uint8_t theHeader[54] = {'B', 'M'};
+  auto thePut = [&](int inAt, uint32_t inValue) {
+    for (int i = 0; i < 4; ++i) theHeader[inAt + i] = uint8_t(inValue >> (8 * i));
+  };
+  thePut(2, 54 + 16);
+  thePut(10, 54);
+  thePut(14, 40);
+  thePut(18, 2);
+  thePut(22, 2);
+  theHeader[26] = 1;
+  theHeader[28] = 24;
+  std::ofstream theFile(inPath, std::ios::binary);
+  theFile.write(reinterpret_cast<const char*>(theHeader), sizeof theHeader);
+  theFile.write(reinterpret_cast<const char*>(thePixels), sizeof thePixels);
+  theFile.write(reinterpret_cast<const char*>(thePixels), sizeof thePixels);
+}
+
+// The image's producer counts every lookup; a grid shown for many frames
+// must hold one reference, not one per frame.
+TEST_F(PlayerDemoTest, TexturedGridHoldsOneReferenceToItsImageFrameAfterFrame) {
+  WriteBmp(mFolder + "/tex.bmp", 0, 0, 255);
+  std::string theLog;
+  const std::vector<Frame> theFrames = Play(1, 255, 255, 255, theLog, 3000);
+  ASSERT_GT(theFrames.size(), 101u) << "too few frames to pass the producer's leak warning";
+  EXPECT_EQ("0000FF", theFrames.back().centre) << "the texture's blue is not shown";
+  EXPECT_EQ(std::string::npos, theLog.find("Possible leak")) << theLog;
+  EXPECT_EQ("", theLog) << "a clean run leaves an empty log";
 }
 
 }  // namespace
