@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "basicexception.h"
@@ -79,6 +80,19 @@ std::string Describe(int32_t inKind, const ParamFunction* inParam, const NameTab
   }
 }
 
+// True when a library of that file name declares the event's function; the
+// player matches events to functions the same way (exact names).
+bool IsDeclared(const Demo& inDemo, const Event& inEvent) {
+  for (uint32_t theL = 0; theL < inDemo.libraryCount; ++theL) {
+    const Library& theLibrary = inDemo.libraries[theL];
+    if (strcmp(theLibrary.fileName, inEvent.libraryFileName) != 0) continue;
+    for (uint32_t theF = 0; theF < theLibrary.functionCount; ++theF) {
+      if (strcmp(theLibrary.functions[theF].name, inEvent.functionName) == 0) return true;
+    }
+  }
+  return false;
+}
+
 void Print(const Demo& inDemo, const NameTable& inNames) {
   printf("Settings\n");
   printf("  running time: %d ms\n", inDemo.runningTime);
@@ -110,6 +124,10 @@ void Print(const Demo& inDemo, const NameTable& inNames) {
       printf("    Event %u: %u ms to %u ms (%u ms), %s in %s, %u param%s\n", theE, theEvent.startTime,
              theEvent.endTime, theEvent.endTime - theEvent.startTime, theEvent.functionName,
              theEvent.libraryFileName, theEvent.paramCount, theEvent.paramCount == 1 ? "" : "s");
+      if (!IsDeclared(inDemo, theEvent)) printf("      note: no Library element declares this function\n");
+      if (theEvent.paramCount > ZORBIT_MAX_PARAMS) {
+        printf("      note: more than %d values, the player never calls this event\n", int(ZORBIT_MAX_PARAMS));
+      }
       for (uint32_t theP = 0; theP < theEvent.paramCount; ++theP) {
         printf("      %u: %s\n", theP, Describe(theEvent.paramKinds[theP], theEvent.params[theP], inNames).c_str());
       }

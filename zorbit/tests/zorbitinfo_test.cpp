@@ -33,6 +33,32 @@ TEST(ZorbitInfo, PrintsTheBundledExampleReadably) {
   }
 }
 
+TEST(ZorbitInfo, PointsOutEventsThePlayerCannotCall) {
+  const std::string thePath = testing::TempDir() + "zorbit_info_notes.xml";
+  {
+    std::ofstream theFile(thePath);
+    theFile << "<D><Settings RunningTime=\"1\" NumberOfInputSurfaces=\"0\"/>"
+               "<Library FileName=\"a.so\"><F Name=\"Known\"/></Library><Track>"
+               "<E LibraryFileName=\"a.so\" FunctionName=\"Known\" StartTime=\"0\" EndTime=\"10\"/>"
+               "<E LibraryFileName=\"a.so\" FunctionName=\"known\" StartTime=\"0\" EndTime=\"10\">";
+    for (int theP = 0; theP < 41; ++theP) theFile << "<param type=\"const\"/>";
+    theFile << "</E></Track></D>";
+  }
+  int theStatus = -1;
+  const std::string theOutput = RunInfo(thePath, theStatus);
+  std::remove(thePath.c_str());
+  EXPECT_EQ(theStatus, 0) << theOutput;
+  const size_t theSecond = theOutput.find("    Event 1:");
+  ASSERT_NE(theSecond, std::string::npos) << theOutput;
+  EXPECT_EQ(theOutput.find("note:"), theOutput.find("note:", theSecond)) << "the declared event got a note:\n"
+                                                                        << theOutput;
+  EXPECT_NE(theOutput.find("      note: no Library element declares this function\n", theSecond), std::string::npos)
+      << theOutput;
+  EXPECT_NE(theOutput.find("      note: more than 40 values, the player never calls this event\n", theSecond),
+            std::string::npos)
+      << theOutput;
+}
+
 TEST(ZorbitInfo, FailsWithTheLoadersMessage) {
   const std::string thePath = testing::TempDir() + "zorbit_info_bad.xml";
   {
