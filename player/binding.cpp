@@ -65,6 +65,18 @@ T Bind(void* inHandle, const char* inName) {
 std::vector<std::string> LibrarySearchFolders(const char* inDemoPath) {
   std::vector<std::string> theFolders;
   if (inDemoPath != nullptr && inDemoPath[0] != '\0') theFolders.push_back(FolderOf(inDemoPath));
+  // ZORBIT_PLUGIN_PATH: folders of plug-ins in the making, and of programs
+  // that carry the player inside them (tools, tests), separated by ':'.
+  if (const char* thePath = std::getenv("ZORBIT_PLUGIN_PATH")) {
+    std::string theList = thePath;
+    size_t theStart = 0;
+    while (theStart <= theList.size()) {
+      size_t theEnd = theList.find(':', theStart);
+      if (theEnd == std::string::npos) theEnd = theList.size();
+      if (theEnd > theStart) theFolders.push_back(theList.substr(theStart, theEnd - theStart));
+      theStart = theEnd + 1;
+    }
+  }
   std::string theOwn = ExecutableFolder();
   if (!theOwn.empty()) {
     theFolders.push_back(theOwn);

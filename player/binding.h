@@ -14,7 +14,9 @@
 struct SDL_Surface;
 
 // The folders a library file is looked for in, in order, before the dynamic
-// loader's own search. Empty entries are skipped.
+// loader's own search: the document's folder, the folders of the environment
+// variable ZORBIT_PLUGIN_PATH, the program's own folder, the installed
+// plug-in folder. Empty entries are skipped.
 std::vector<std::string> LibrarySearchFolders(const char* inDemoPath);
 
 // The file names tried for a library as written, in order: the debug name

@@ -25,6 +25,7 @@
 #include <xercesc/util/XMLString.hpp>
 
 #include "basicexception.h"
+#include "binding.h"
 #include "demo.h"
 #include "nametable.h"
 #include "zorbitloader.h"
@@ -306,34 +307,24 @@ bool IsFile(const std::string& inPath) {
   return stat(inPath.c_str(), &theInfo) == 0 && S_ISREG(theInfo.st_mode);
 }
 
-// The player's search: debug name, then the name itself, in each folder;
-// a ".dll" name is tried as ".so" when nothing else is found.
-bool FindPlugin(const std::string& inName, const std::string& inDemoFolder, const CheckOptions& inOptions) {
-  auto theTry = [&](const std::string& inFile) {
-    std::vector<std::string> theNames;
-    size_t theDot = inFile.find('.');
-    if (theDot != std::string::npos) theNames.push_back(inFile.substr(0, theDot) + "DBG" + inFile.substr(theDot));
-    theNames.push_back(inFile);
-    std::vector<std::string> theFolders{inDemoFolder};
-    theFolders.insert(theFolders.end(), inOptions.pluginDirs.begin(), inOptions.pluginDirs.end());
-    for (auto& theFile : theNames) {
-      if (theFile.find('/') != std::string::npos) {
-        if (IsFile(theFile)) return true;
-        continue;
-      }
-      for (auto& theFolder : theFolders)
-        if (IsFile(theFolder + "/" + theFile)) return true;
-      if (void* theHandle = dlopen(theFile.c_str(), RTLD_LAZY | RTLD_LOCAL)) {
-        dlclose(theHandle);
-        return true;
-      }
+// The player's own search, with the checker's extra folders right after the
+// document's folder.
+bool FindPlugin(const std::string& inName, const std::string& inDemoPath, const CheckOptions& inOptions) {
+  std::vector<std::string> theFolders = LibrarySearchFolders(inDemoPath.c_str());
+  theFolders.insert(theFolders.begin() + (theFolders.empty() ? 0 : 1), inOptions.pluginDirs.begin(),
+                    inOptions.pluginDirs.end());
+  for (const std::string& theFile : LibraryCandidateNames(inName.c_str())) {
+    if (theFile.find('/') != std::string::npos) {
+      if (IsFile(theFile)) return true;
+      continue;
     }
-    return false;
-  };
-  if (theTry(inName)) return true;
-  const std::string theDll = ".dll";
-  if (inName.size() > theDll.size() && inName.compare(inName.size() - theDll.size(), theDll.size(), theDll) == 0)
-    return theTry(inName.substr(0, inName.size() - theDll.size()) + ".so");
+    for (const std::string& theFolder : theFolders)
+      if (IsFile(theFolder + "/" + theFile)) return true;
+    if (void* theHandle = dlopen(theFile.c_str(), RTLD_LAZY | RTLD_LOCAL)) {
+      dlclose(theHandle);
+      return true;
+    }
+  }
   return false;
 }
 
@@ -376,7 +367,7 @@ void CheckTree(const Element& inRoot, const std::string& inPath, Context& ioCont
       for (const Element* theParam : theFunction->Children()) ioContext.Attributes(*theParam, {"Name"}, {}, {});
       if (const std::string* theFunctionName = theFunction->Attribute("Name")) theFunctions.insert(*theFunctionName);
     }
-    if (!FindPlugin(*theName, theFolder, theOptions))
+    if (!FindPlugin(*theName, inPath, theOptions))
       ioContext.Error(*theLibrary, "the plug-in \"" + *theName +
                                        "\" is not found beside the document, in the player's plug-in folders, "
                                        "or by the dynamic loader");

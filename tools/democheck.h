@@ -17,9 +17,9 @@ struct Finding {
 struct CheckOptions {
   // The schema used when the root element is "Demo"; empty skips schema checks.
   std::string schemaPath;
-  // Folders searched for plug-in files after the document's own folder, in
-  // the player's order (its plug-in folder beside the executable, then the
-  // installed plug-in folder). The dynamic loader's own search comes last.
+  // Folders searched for plug-in files right after the document's own
+  // folder; the player's own search (ZORBIT_PLUGIN_PATH, beside the program,
+  // the installed plug-in folder, the dynamic loader) follows.
   std::vector<std::string> pluginDirs;
   // Also load the document with the player's own loader and report its verdict.
   bool runLoader = true;

@@ -12,11 +12,6 @@ std::string ExecutableFolder() {
   return theExe.substr(0, theExe.rfind('/'));
 }
 
-std::vector<std::string> PluginDirs() {
-  std::string theHere = ExecutableFolder();
-  return {theHere, theHere + "/../" ZORBIT_PLUGIN_RELATIVE_DIR};
-}
-
 std::string FindSchema() {
   std::string theCandidates[] = {ExecutableFolder() + "/../" ZORBIT_DATA_RELATIVE_DIR "/demo.xsd",
                                  ZORBIT_SOURCE_DIR "/schemas/demo.xsd"};

@@ -30,7 +30,6 @@ void Usage(FILE* inOut) {
 int main(int argc, char** argv) {
   CheckOptions theOptions;
   theOptions.schemaPath = FindSchema();
-  theOptions.pluginDirs = PluginDirs();
   int theFiles = 0, theErrors = 0, theWarnings = 0;
   for (int i = 1; i < argc; ++i) {
     std::string theArg = argv[i];

@@ -65,6 +65,8 @@ bool Capture(uint32_t inFrom, uint32_t inTo, const std::string& inOutDir, std::v
   theOptions.fromMs = inFrom;
   theOptions.toMs = inTo;
   theOptions.quiet = true;
+  // The player inside this test finds the plug-ins where the build puts them.
+  setenv("ZORBIT_PLUGIN_PATH", ZORBIT_BIN_DIR, 1);
   CaptureResult theResult = CaptureDemo(theOptions);
   int theExpected = int((inTo - inFrom) / 100) + 1;
   if (theResult.exitCode != 0 || theResult.frames != theExpected) {

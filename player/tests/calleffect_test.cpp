@@ -87,6 +87,16 @@ TEST(LibraryNames, SearchStartsInTheDocumentsFolderThenBesideTheProgram) {
   EXPECT_EQ(".", LibrarySearchFolders("demo.xml")[0]) << "a bare document name lies in the working directory";
 }
 
+TEST(LibraryNames, PluginPathFoldersComeRightAfterTheDocumentsFolder) {
+  setenv("ZORBIT_PLUGIN_PATH", "/dev/plugins::/more", 1);
+  std::vector<std::string> theFolders = LibrarySearchFolders("/data/shows/demo.xml");
+  unsetenv("ZORBIT_PLUGIN_PATH");
+  ASSERT_GE(theFolders.size(), 4u);
+  EXPECT_EQ("/data/shows", theFolders[0]);
+  EXPECT_EQ("/dev/plugins", theFolders[1]);
+  EXPECT_EQ("/more", theFolders[2]) << "empty entries are skipped";
+}
+
 // A demo model built by hand, allocated the way DestroyDemo frees it.
 char* Copy(const char* inText) { return strdup(inText); }
 
