@@ -166,7 +166,7 @@ int BrightPixels(const std::vector<uint8_t>& inPixels, int inLeft, int inTop, in
   int theCount = 0;
   for (int y = inTop; y < inBottom; ++y)
     for (int x = inLeft; x < inRight; ++x)
-      if (((PixelAt(inPixels, 320, x, y) >> 16) & 0xFF) > inLevel) ++theCount;
+      if (int((PixelAt(inPixels, 320, x, y) >> 16) & 0xFF) > inLevel) ++theCount;
   return theCount;
 }
 

@@ -47,7 +47,9 @@ TEST_F(GuiWidgetTest, ButtonNotifiesOnlyWhenPressAndReleaseAreInside) {
     theButton.DispatchMouse(0, 0, &theRelease);
     EXPECT_EQ(mListener.mEvents.size(), c.notified ? 1u : 0u) << c.what;
     EXPECT_FALSE(theButton.IsPressed()) << c.what;
-    if (c.notified && !mListener.mEvents.empty()) EXPECT_EQ(mListener.mEvents[0].identifier, 8) << c.what;
+    if (c.notified && !mListener.mEvents.empty()) {
+      EXPECT_EQ(mListener.mEvents[0].identifier, 8) << c.what;
+    }
   }
 }
 

@@ -524,7 +524,9 @@ TEST(Music, StartPositionFollowsTheMusicAndVolumeIsScaled) {
     EXPECT_EQ(0, theRun.exitCode) << theRun.log;
     ASSERT_FALSE(theTimes.empty());
     EXPECT_EQ(theCase.firstTime, theTimes[0]);
-    if (theCase.mixerVolume >= 0) EXPECT_EQ(theCase.mixerVolume, theVolume);
+    if (theCase.mixerVolume >= 0) {
+      EXPECT_EQ(theCase.mixerVolume, theVolume);
+    }
   }
 }
 
