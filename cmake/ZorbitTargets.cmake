@@ -30,9 +30,7 @@ function(zorbit_add_test name)
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set(env "SDL_AUDIODRIVER=dummy"
           "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
-          "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:fast_unwind_on_malloc=0")
-  # A slow unwind names allocations made by libraries unloaded before exit
-  # (Mesa's driver after SDL_Quit), so the suppressions above can match them.
+          "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0")
   if(T_GL)
     set_tests_properties(${name} PROPERTIES LABELS gl)
   else()
