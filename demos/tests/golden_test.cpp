@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "capture.h"
+#include "opengldriver.h"
 #include "pngfile.h"
 
 namespace {
@@ -56,6 +57,7 @@ std::string GoldenPath(uint32_t inTime) { return std::string(kGoldenDir) + "/t" 
 // Frames from inFrom to inTo ms at 10 frames per second, 320 x 240.
 bool Capture(uint32_t inFrom, uint32_t inTo, const std::string& inOutDir, std::vector<Image>& outFrames,
              std::string& outError) {
+  PinOpenGLDriver();  // every capture ends with SDL_Quit
   CaptureOptions theOptions;
   theOptions.demoPath = kShowcase;
   theOptions.outDir = inOutDir;

@@ -2,7 +2,6 @@
 
 #include <GL/glew.h>
 #include <SDL/SDL.h>
-#include <dlfcn.h>
 #include <png.h>
 
 #include <cstdio>
@@ -11,15 +10,7 @@
 #include "guifactory.h"
 #include "oglguifactory.h"
 #include "oglstate.h"
-
-void PinOpenGLDriver() {
-  static bool thePinned = false;
-  if (thePinned) return;
-  thePinned = true;
-  const char* const kLibraries[] = {"libGLX_mesa.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
-                                    "libgallium_dri.so"};
-  for (const char* theName : kLibraries) dlopen(theName, RTLD_NOW | RTLD_NODELETE | RTLD_GLOBAL);
-}
+#include "opengldriver.h"
 
 ::testing::AssertionResult EnsureGuiWindow() {
   static bool theOpen = false;

@@ -8,10 +8,7 @@
 
 #include <gtest/gtest.h>
 
-// Keeps Mesa's driver loaded for the rest of the program, so that closing a
-// window (SDL_Quit) does not turn the driver's allocations into leaks of an
-// unnamed module under LeakSanitizer. Call before the first window opens.
-void PinOpenGLDriver();
+#include "opengldriver.h"
 
 // Opens the 320 x 240 OpenGL window once (retrying while the X server starts),
 // with GLEW, a current OGLState of that size and an installed OGLGUIFactory.

@@ -1,7 +1,6 @@
 // The OpenGL path of the player under a real (software) OpenGL context.
 #include <GL/gl.h>
 #include <SDL.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,19 +8,15 @@
 
 #include "gamma.h"
 #include "oglstate.h"
+#include "opengldriver.h"
 #include "playerfixture.h"
 
 namespace {
 
-// Every run below ends with SDL_Quit, which closes the X display and makes
-// Mesa unload its driver; what the driver never freed would then be reported
-// by LeakSanitizer from an unknown module that no suppression can name.
-// Keeping the driver loaded for the whole process leaves it attributable.
+// Every run below ends with SDL_Quit: keep the driver's leaks attributable.
 const bool gDriverPinned = [] {
-  for (const char* thePath : {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "/usr/lib64/dri/swrast_dri.so"}) {
-    if (dlopen(thePath, RTLD_NOW | RTLD_NODELETE) != nullptr) return true;
-  }
-  return false;
+  PinOpenGLDriver();
+  return true;
 }();
 
 struct Pixel {

@@ -3,13 +3,13 @@
 // X display, each frame read back before it is shown.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
+#include "opengldriver.h"
 #include "demorun.h"
 #include "startup.h"
 
@@ -47,14 +47,6 @@ Coverage Cover(const Frame& inFrame, int inChannel) {
     }
   if (theCoverage.mCount > 0) theCoverage.mMeanX = theSum / theCoverage.mCount;
   return theCoverage;
-}
-
-// The player closes SDL, which unloads Mesa's driver; its leaks could then no
-// longer be told from ours. Keeping the driver loaded lets the suppressions match.
-void PinOpenGLDriver() {
-  const char* const kLibraries[] = {"libGLX_mesa.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
-                                    "libgallium_dri.so"};
-  for (const char* theName : kLibraries) dlopen(theName, RTLD_NOW | RTLD_NODELETE | RTLD_GLOBAL);
 }
 
 // Plays inDocument in inFolder in this process, frame n at n * inStepMs.
