@@ -7,6 +7,7 @@
 #include "fontshost.h"
 #include "lattice_math.h"
 #include "nodeplacement.h"
+#include "showingroup.h"
 
 namespace {
 

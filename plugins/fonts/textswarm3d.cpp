@@ -5,6 +5,7 @@
 #include "axisnode3d.h"
 #include "fontshost.h"
 #include "nodeplacement.h"
+#include "showingroup.h"
 #include "swarmtext3d.h"
 
 namespace {

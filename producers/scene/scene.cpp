@@ -17,6 +17,7 @@
 #include "gridmesh3d.h"
 #include "grouptable.h"
 #include "lattice_math.h"
+#include "nodeplacement.h"
 #include "renderer3d.h"
 #include "zorbit.h"
 
@@ -147,20 +148,6 @@ bool RunScene3D(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   return true;
 }
 
-// Places a node like Text3D does: position / 1000, rotation quaternion
-// / 10000 (normalised), uniform scale / 100000.
-void PlaceNode(Node3D& ioNode, const int32_t* inPosition, const int32_t* inQuat, int32_t inScale) {
-  for (int i = 0; i < 3; ++i) ioNode.mPosition[i] = float(inPosition[i] / 1000.0);
-  float theQuat[4];
-  for (int i = 0; i < 4; ++i) theQuat[i] = float(inQuat[i] / 10000.0);
-  unit_quat_self(theQuat);
-  quat_to_mat3(theQuat, ioNode.mMatrix);
-  const float theScale = float(inScale / 100000.0);
-  float theScaleMatrix[9];
-  make_scale_mat(theScaleMatrix, theScale, theScale, theScale);
-  mul_mat_mat_self(theScaleMatrix, ioNode.mMatrix);
-}
-
 bool RunDrawGrid(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   if (inInfo->phase == PHASE_DESTROY) {
     if (*ioSlot != nullptr) EndGrid(static_cast<DrawGridState*>(*ioSlot));
@@ -202,7 +189,7 @@ bool RunDrawGrid(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   theMesh.SetBlendSrc(p[14]);
   theMesh.SetBlendDst(p[15]);
   theMesh.SetOpacity(p[13]);
-  PlaceNode(theMesh, p + 3, p + 6, p[16]);
+  PlaceNode(theMesh, p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[16]);
   if (p[18] != 0) {
     copy_vec(theMesh.mPosition, theState->mAxis->mPosition);
     copy_mat(theMesh.mMatrix, theState->mAxis->mMatrix);

@@ -1,7 +1,5 @@
 #include "nodeplacement.h"
 
-#include "axisnode3d.h"
-#include "fontshost.h"
 #include "lattice_math.h"
 #include "node3d.h"
 
@@ -17,17 +15,4 @@ void PlaceNode(Node3D& ioNode, int32_t inX, int32_t inY, int32_t inZ, int32_t in
   float theScaling[9];
   make_scale_mat(theScaling, theScale, theScale, theScale);
   mul_mat_mat_self(theScaling, ioNode.mMatrix);
-}
-
-void ShowInGroup(int32_t inGroup, const char* inRequester, Node3D* ioNode, AxisNode3D* inAxis) {
-  if (inAxis) {
-    copy_vec(ioNode->mPosition, inAxis->mPosition);
-    copy_mat(ioNode->mMatrix, inAxis->mMatrix);
-  }
-  bool theScratch = false;
-  Node3D* theGroup =
-      static_cast<Node3D*>(gUseResource(KIND_3DWR, inGroup, nullptr, false, inRequester, "3D group", &theScratch));
-  if (!theGroup) return;
-  theGroup->AddChild(ioNode);
-  if (inAxis) theGroup->AddChild(inAxis);
 }
