@@ -8,14 +8,9 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
+#include "textfile.h"
 
-std::string ReadFile(const std::string& inPath) {
-  std::ifstream theFile(inPath, std::ios::binary);
-  std::stringstream theText;
-  theText << theFile.rdbuf();
-  return theText.str();
-}
+namespace {
 
 std::string Field(const std::string& inLine, const std::string& inKey) {
   size_t thePos = inLine.find(" " + inKey + "=");
@@ -38,8 +33,7 @@ DemoFolder::~DemoFolder() {
 }
 
 void DemoFolder::Write(const std::string& inName, const std::string& inText) const {
-  std::ofstream theFile(mPath + "/" + inName, std::ios::binary);
-  theFile << inText;
+  WriteFile(mPath + "/" + inName, inText);
 }
 
 void DemoFolder::AddPlugin(const std::string& inPlugin, const std::string& inAs) const {

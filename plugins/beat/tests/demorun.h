@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "textfile.h"
+
 class DemoFolder {
  public:
   DemoFolder() {
@@ -27,14 +29,9 @@ class DemoFolder {
 
   const std::string& Path() const { return mPath; }
   void Write(const std::string& inName, const std::string& inText) const {
-    std::ofstream(mPath + "/" + inName, std::ios::binary) << inText;
+    WriteFile(mPath + "/" + inName, inText);
   }
-  std::string Read(const std::string& inName) const {
-    std::ifstream theFile(mPath + "/" + inName, std::ios::binary);
-    std::stringstream theText;
-    theText << theFile.rdbuf();
-    return theText.str();
-  }
+  std::string Read(const std::string& inName) const { return ReadFile(mPath + "/" + inName); }
   std::vector<std::string> Lines(const std::string& inName) const {
     std::vector<std::string> theLines;
     std::ifstream theFile(mPath + "/" + inName);

@@ -14,14 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "textfile.h"
 
-std::string ReadFile(const std::string& inPath) {
-  std::ifstream theFile(inPath);
-  std::stringstream theText;
-  theText << theFile.rdbuf();
-  return theText.str();
-}
+namespace {
 
 std::string Consts(const std::vector<int>& inValues) {
   std::string theText;
