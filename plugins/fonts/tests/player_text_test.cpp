@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "textfile.h"
+#include "xdisplay.h"
 
 namespace {
 
@@ -71,14 +72,6 @@ Blob Find(const Image& inImage, Test inTest) {
     }
   }
   return b;
-}
-
-bool WaitForDisplay() {
-  for (int theTry = 0; theTry < 50; ++theTry) {
-    if (std::system("xdpyinfo >/dev/null 2>&1") == 0) return true;
-    usleep(100000);
-  }
-  return false;
 }
 
 // The camera: at (0, 0, 500) looking at the origin, 45 degrees vertical

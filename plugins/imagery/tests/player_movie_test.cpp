@@ -14,6 +14,7 @@
 
 #include "imagefiles.h"
 #include "textfile.h"
+#include "xdisplay.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ class PlayerMovieTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(theTemplate), nullptr);
     mFolder = theTemplate;
     // The X server of xvfb-run may still be starting; the player does not wait for it.
-    for (int theTry = 0; theTry < 50 && std::system("xdpyinfo >/dev/null 2>&1") != 0; ++theTry) usleep(100000);
+    WaitForDisplay();
   }
   void TearDown() override { std::system(("rm -rf '" + mFolder + "'").c_str()); }
 

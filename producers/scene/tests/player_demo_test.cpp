@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "textfile.h"
+#include "xdisplay.h"
 
 namespace {
 
@@ -34,15 +35,6 @@ struct Frame {
   long lit;
   std::string centre;
 };
-
-// xvfb-run may still be starting its X server; the player does not wait.
-bool WaitForDisplay() {
-  for (int theTry = 0; theTry < 50; ++theTry) {
-    if (std::system("xdpyinfo >/dev/null 2>&1") == 0) return true;
-    usleep(100000);
-  }
-  return false;
-}
 
 class PlayerDemoTest : public ::testing::Test {
  protected:
