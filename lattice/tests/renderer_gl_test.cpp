@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
-#include <SDL.h>
 
 #include <cmath>
 #include <cstring>
@@ -12,6 +11,7 @@
 
 #include "axisnode3d.h"
 #include "flatoval3d.h"
+#include "glwindow.h"
 #include "oglstate.h"
 #include "renderer3d.h"
 #include "rootnode3d.h"
@@ -20,28 +20,6 @@ namespace {
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
-
-// One window for the whole program, never closed (closing unloads Mesa's
-// driver under LeakSanitizer). The X server may still be starting: retry.
-::testing::AssertionResult EnsureWindow() {
-  static bool theOpen = false;
-  if (theOpen) return ::testing::AssertionSuccess();
-  for (int theTry = 0; theTry < 50; ++theTry) {
-    if (SDL_Init(SDL_INIT_VIDEO) == 0) {
-      SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-      SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-      if (SDL_SetVideoMode(kWidth, kHeight, 0, SDL_OPENGL)) {
-        glewExperimental = GL_TRUE;
-        if (glewInit() != GLEW_OK) return ::testing::AssertionFailure() << "glewInit failed";
-        theOpen = true;
-        return ::testing::AssertionSuccess();
-      }
-      SDL_Quit();
-    }
-    SDL_Delay(100);
-  }
-  return ::testing::AssertionFailure() << "no OpenGL window: " << SDL_GetError();
-}
 
 // A polygon whose every answer the test chooses.
 class TestPoly : public Poly3D {
@@ -86,7 +64,7 @@ std::vector<float> Square(float inHalf) {
 class RendererGLTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(EnsureWindow());
+    ASSERT_TRUE(EnsureGLWindow(kWidth, kHeight));
     mState = new OGLState(kWidth, kHeight);
     MakeCurrent(mState);
     // MakeCurrent issues every state twice, the first time with a made-up

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
-#include <SDL.h>
 
 #include <cmath>
 #include <memory>
 
 #include "flatoval3d.h"
+#include "glwindow.h"
 #include "groupnode3d.h"
 #include "oglstate.h"
 #include "scenehost.h"
@@ -18,28 +18,6 @@ namespace {
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
-
-// One window for the whole program, never closed (closing unloads Mesa's
-// driver under LeakSanitizer). The X server may still be starting: retry.
-::testing::AssertionResult EnsureWindow() {
-  static bool theOpen = false;
-  if (theOpen) return ::testing::AssertionSuccess();
-  for (int theTry = 0; theTry < 50; ++theTry) {
-    if (SDL_Init(SDL_INIT_VIDEO) == 0) {
-      SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-      SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-      if (SDL_SetVideoMode(kWidth, kHeight, 0, SDL_OPENGL)) {
-        glewExperimental = GL_TRUE;
-        if (glewInit() != GLEW_OK) return ::testing::AssertionFailure() << "glewInit failed";
-        theOpen = true;
-        return ::testing::AssertionSuccess();
-      }
-      SDL_Quit();
-    }
-    SDL_Delay(100);
-  }
-  return ::testing::AssertionFailure() << "no OpenGL window: " << SDL_GetError();
-}
 
 class DeathCountingOval : public FlatOval3D {
  public:
@@ -65,7 +43,7 @@ bool ReleaseNothing(const char*, void*) { return false; }
 class SceneGLTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(EnsureWindow());
+    ASSERT_TRUE(EnsureGLWindow(kWidth, kHeight));
     mState = std::make_unique<OGLState>(kWidth, kHeight);
     MakeCurrent(mState.get());
     while (glGetError() != GL_NO_ERROR) {
