@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "demoxml.h"
 #include "textfile.h"
 
 namespace {
@@ -101,18 +102,8 @@ std::string Settings(int inRunningTime, bool inOpenGL, const std::string& inExtr
 }
 
 std::string Library(const std::string& inFile, std::initializer_list<const char*> inFunctions) {
-  std::string theText = "<Library FileName=\"" + inFile + "\">";
-  for (const char* theFunction : inFunctions) theText += "<Function Name=\"" + std::string(theFunction) + "\"/>";
-  return theText + "</Library>\n";
+  return demoxml::Library(inFile, std::vector<std::string>(inFunctions.begin(), inFunctions.end())) + "\n";
 }
-
-std::string Event(const std::string& inLibrary, const std::string& inFunction, int inStart, int inEnd,
-                  const std::string& inParams) {
-  return "<Event LibraryFileName=\"" + inLibrary + "\" FunctionName=\"" + inFunction + "\" StartTime=\"" +
-         std::to_string(inStart) + "\" EndTime=\"" + std::to_string(inEnd) + "\">" + inParams + "</Event>";
-}
-
-std::string Const(int inValue) { return "<param type=\"const\" val=\"" + std::to_string(inValue) + "\"/>"; }
 
 std::string Document(const std::string& inSettings, const std::string& inLibraries,
                      const std::vector<std::vector<std::string>>& inTracks, std::initializer_list<const char*> inTexts) {

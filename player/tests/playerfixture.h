@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "demoxml.h"
 #include "startup.h"
 
 struct PlayResult {
@@ -46,9 +47,8 @@ class DemoFolder {
 // Pieces of a demo document.
 std::string Settings(int inRunningTime, bool inOpenGL = false, const std::string& inExtra = "");
 std::string Library(const std::string& inFile, std::initializer_list<const char*> inFunctions);
-std::string Event(const std::string& inLibrary, const std::string& inFunction, int inStart, int inEnd,
-                  const std::string& inParams = "");
-std::string Const(int inValue);
+using demoxml::Const;
+using demoxml::Event;
 std::string Document(const std::string& inSettings, const std::string& inLibraries,
                      const std::vector<std::vector<std::string>>& inTracks,
                      std::initializer_list<const char*> inTexts = {});

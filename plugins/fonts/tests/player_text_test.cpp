@@ -14,20 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "demoxml.h"
 #include "textfile.h"
 #include "xdisplay.h"
 
 namespace {
 
-std::string Consts(const std::vector<int>& inValues) {
-  std::string theText;
-  for (int v : inValues) theText += "<param type=\"const\" val=\"" + std::to_string(v) + "\"/>";
-  return theText;
-}
+using demoxml::Consts;
 
+// A track holding one event from 0 to inEnd ms.
 std::string Track(const char* inLibrary, const char* inFunction, int inEnd, const std::string& inParams) {
-  return std::string("<Track><Event LibraryFileName=\"") + inLibrary + "\" FunctionName=\"" + inFunction +
-         "\" StartTime=\"0\" EndTime=\"" + std::to_string(inEnd) + "\">" + inParams + "</Event></Track>\n";
+  return "<Track>" + demoxml::Event(inLibrary, inFunction, 0, inEnd, inParams) + "</Track>\n";
 }
 
 struct Image {

@@ -14,21 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "demoxml.h"
 #include "textfile.h"
 #include "xdisplay.h"
 
 namespace {
 
-std::string Consts(const std::vector<int>& inValues) {
-  std::string theText;
-  for (int v : inValues) theText += "<param type=\"const\" val=\"" + std::to_string(v) + "\"/>";
-  return theText;
-}
-
-std::string EventXml(const char* inLibrary, const char* inFunction, int inEnd, const std::string& inParams) {
-  return std::string("<Event LibraryFileName=\"") + inLibrary + "\" FunctionName=\"" + inFunction +
-         "\" StartTime=\"0\" EndTime=\"" + std::to_string(inEnd) + "\">" + inParams + "</Event>";
-}
+using demoxml::Consts;
 
 struct Frame {
   int elapsed, width, height;
@@ -62,13 +54,13 @@ class PlayerDemoTest : public ::testing::Test {
         "<Library FileName=\"scene.so\"><Function Name=\"Scene3D\"/><Function Name=\"DrawGrid\"/></Library>\n"
         "<Library FileName=\"frameprobe.so\"><Function Name=\"ReadFrame\"/></Library>\n"
         "</Libraries>\n<Tracks>\n<Track>" +
-        EventXml("scene.so", "Scene3D", theEnd,
+        demoxml::Event("scene.so", "Scene3D", 0, theEnd,
                  Consts({1, 0, 0, 500000, 0, 0, 0, 0, 1, 0, 0, 45000, 1000, 10000000, 3, 0, 0, 0})) +
         "</Track>\n<Track>" +
-        EventXml("scene.so", "DrawGrid", theEnd,
+        demoxml::Event("scene.so", "DrawGrid", 0, theEnd,
                  Consts({0, 2, inLook, 0, 0, 0, 0, 0, 0, 10000, inRed, inGreen, inBlue, 255, 1, 0, 100000, 1, 0})) +
-        "</Track>\n<Track>" + EventXml("grids.so", "MakeGrid", theEnd, Consts({0, 200, 200, 5, 5})) +
-        "</Track>\n<Track>" + EventXml("frameprobe.so", "ReadFrame", theEnd, "") + "</Track>\n</Tracks>\n</Demo>\n";
+        "</Track>\n<Track>" + demoxml::Event("grids.so", "MakeGrid", 0, theEnd, Consts({0, 200, 200, 5, 5})) +
+        "</Track>\n<Track>" + demoxml::Event("frameprobe.so", "ReadFrame", 0, theEnd, "") + "</Track>\n</Tracks>\n</Demo>\n";
     std::ofstream(mFolder + "/demo.xml") << theDemo;
     std::remove((mFolder + "/frames.txt").c_str());
     // In a sanitizer build the player's exit unloads Mesa's driver, whose
