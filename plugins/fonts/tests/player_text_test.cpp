@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "demoxml.h"
+#include "displayplayer.h"
 #include "textfile.h"
 #include "xdisplay.h"
 
@@ -114,18 +115,9 @@ TEST(PlayerText, TextEffectsShowTheirTextWhereTheCameraPutsIt) {
       Track("textprobe.so", "SnapFrame", theEnd, "") + "</Tracks>\n</Demo>\n";
   std::ofstream(theFolder + "/demo.xml") << theDemo;
 
-  // The player process leaves a block of an unloaded driver behind at exit,
-  // whatever the demo holds; the plug-ins' own clean-up at Zorbit_Quit is
-  // checked under LeakSanitizer by the effect and balloon tests.
-  const std::string theCommand = "cd '" + theFolder +
-                                 "' && env ZORBIT_NO_SETUP=1 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" +
-                                 ZORBIT_BIN_DIR "/player' demo.xml >stdout.txt 2>stderr.txt";
-  int theStatus = -1;
-  for (int theTry = 0; theTry < 20; ++theTry) {
-    theStatus = std::system(theCommand.c_str());
-    if (ReadFile(theFolder + "/stderr.txt").find("Couldn't open X11 display") == std::string::npos) break;
-    usleep(200000);
-  }
+  // The plug-ins' own clean-up at Zorbit_Quit is checked under
+  // LeakSanitizer by the effect and balloon tests.
+  const int theStatus = RunPlayerOnDisplay(ZORBIT_BIN_DIR "/player", theFolder, "demo.xml");
   const std::string theLog = ReadFile(theFolder + "/Errorlog.txt");
   ASSERT_TRUE(WIFEXITED(theStatus) && WEXITSTATUS(theStatus) == 0)
       << "player failed: " << ReadFile(theFolder + "/stderr.txt") << theLog;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "demoxml.h"
+#include "displayplayer.h"
 #include "textfile.h"
 #include "xdisplay.h"
 
@@ -63,21 +64,7 @@ class PlayerDemoTest : public ::testing::Test {
         "</Track>\n<Track>" + demoxml::Event("frameprobe.so", "ReadFrame", 0, theEnd, "") + "</Track>\n</Tracks>\n</Demo>\n";
     std::ofstream(mFolder + "/demo.xml") << theDemo;
     std::remove((mFolder + "/frames.txt").c_str());
-    // In a sanitizer build the player's exit unloads Mesa's driver, whose
-    // allocations LeakSanitizer then reports from an unnamed module that no
-    // suppression can match; the plug-ins' own leaks are checked by the
-    // in-process tests.
-    const std::string theCommand = "cd '" + mFolder +
-                                   "' && env ZORBIT_NO_SETUP=1 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" +
-                                   ZORBIT_BIN_DIR "/player' demo.xml >stdout.txt 2>stderr.txt";
-    // Xvfb resets itself whenever its last client leaves, and refuses
-    // connections meanwhile: try again when the player found no display.
-    int theStatus = -1;
-    for (int theTry = 0; theTry < 20; ++theTry) {
-      theStatus = std::system(theCommand.c_str());
-      if (ReadFile(mFolder + "/stderr.txt").find("Couldn't open X11 display") == std::string::npos) break;
-      usleep(200000);
-    }
+    const int theStatus = RunPlayerOnDisplay(ZORBIT_BIN_DIR "/player", mFolder, "demo.xml");
     EXPECT_TRUE(WIFEXITED(theStatus) && WEXITSTATUS(theStatus) == 0)
         << "player failed: " << ReadFile(mFolder + "/stderr.txt") << ReadFile(mFolder + "/Errorlog.txt");
     outLog = ReadFile(mFolder + "/Errorlog.txt");
