@@ -22,15 +22,9 @@ std::string Field(const std::string& inLine, const std::string& inKey) {
 
 }  // namespace
 
-DemoFolder::DemoFolder() {
-  char theTemplate[] = "/tmp/zorbit_playerXXXXXX";
-  const char* thePath = mkdtemp(theTemplate);
-  EXPECT_NE(nullptr, thePath);
-  mPath = thePath != nullptr ? thePath : "/tmp";
-}
-
-DemoFolder::~DemoFolder() {
-  if (mPath.rfind("/tmp/zorbit_player", 0) == 0) std::system(("rm -rf '" + mPath + "'").c_str());
+DemoFolder::DemoFolder() : mFolder("zorbit_player") {
+  EXPECT_FALSE(mFolder.Path().empty());
+  mPath = !mFolder.Path().empty() ? mFolder.Path() : "/tmp";
 }
 
 void DemoFolder::Write(const std::string& inName, const std::string& inText) const {

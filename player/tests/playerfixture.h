@@ -10,6 +10,7 @@
 
 #include "demoxml.h"
 #include "startup.h"
+#include "tempfolder.h"
 
 struct PlayResult {
   int exitCode = -1;
@@ -21,7 +22,6 @@ struct PlayResult {
 class DemoFolder {
  public:
   DemoFolder();
-  ~DemoFolder();
   DemoFolder(const DemoFolder&) = delete;
   DemoFolder& operator=(const DemoFolder&) = delete;
 
@@ -41,7 +41,8 @@ class DemoFolder {
 
  private:
   PlayResult Collect(int inExitCode) const;
-  std::string mPath;
+  TempFolder mFolder;
+  std::string mPath;  // mFolder's, or /tmp when it could not be made
 };
 
 // Pieces of a demo document.

@@ -6,36 +6,27 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "demoxml.h"
+#include "tempfolder.h"
 #include "textfile.h"
 
 class DemoFolder {
  public:
-  DemoFolder() {
-    std::string theTemplate = (std::filesystem::temp_directory_path() / "zorbit-demo-XXXXXX").string();
-    if (mkdtemp(theTemplate.data())) mPath = theTemplate;
-  }
-  ~DemoFolder() {
-    std::error_code theError;
-    if (!mPath.empty() && !std::getenv("ZORBIT_KEEP_TEST_FOLDERS")) std::filesystem::remove_all(mPath, theError);
-  }
-  DemoFolder(const DemoFolder&) = delete;
-  DemoFolder& operator=(const DemoFolder&) = delete;
+  DemoFolder() : mFolder("zorbit-demo-") {}
 
-  const std::string& Path() const { return mPath; }
+  const std::string& Path() const { return mFolder.Path(); }
   void Write(const std::string& inName, const std::string& inText) const {
-    WriteFile(mPath + "/" + inName, inText);
+    WriteFile(Path() + "/" + inName, inText);
   }
-  std::string Read(const std::string& inName) const { return ReadFile(mPath + "/" + inName); }
+  std::string Read(const std::string& inName) const { return ReadFile(Path() + "/" + inName); }
   std::vector<std::string> Lines(const std::string& inName) const {
     std::vector<std::string> theLines;
-    std::ifstream theFile(mPath + "/" + inName);
+    std::ifstream theFile(Path() + "/" + inName);
     for (std::string theLine; std::getline(theFile, theLine);) theLines.push_back(theLine);
     return theLines;
   }
@@ -46,7 +37,7 @@ class DemoFolder {
   }
   // Runs bin/player on inDocument from this folder; returns its exit code.
   int RunPlayer(const std::string& inDocument, const std::string& inEnvironment = "SDL_VIDEODRIVER=dummy") const {
-    const std::string theCommand = "cd '" + mPath + "' && env ZORBIT_NO_SETUP=1 SDL_AUDIODRIVER=dummy " +
+    const std::string theCommand = "cd '" + Path() + "' && env ZORBIT_NO_SETUP=1 SDL_AUDIODRIVER=dummy " +
                                    inEnvironment + " '" ZORBIT_BIN_DIR "/player' '" + inDocument +
                                    "' >player.out 2>&1";
     const int theStatus = std::system(theCommand.c_str());
@@ -54,5 +45,5 @@ class DemoFolder {
   }
 
  private:
-  std::string mPath;
+  TempFolder mFolder;
 };

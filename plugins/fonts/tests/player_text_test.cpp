@@ -16,6 +16,7 @@
 
 #include "demoxml.h"
 #include "displayplayer.h"
+#include "tempfolder.h"
 #include "textfile.h"
 #include "xdisplay.h"
 
@@ -81,9 +82,9 @@ double ScreenY(double inY) { return 120.0 - inY * kPixelsPerUnit; }
 
 TEST(PlayerText, TextEffectsShowTheirTextWhereTheCameraPutsIt) {
   ASSERT_TRUE(WaitForDisplay()) << "no X display";
-  char theTemplate[] = "/tmp/zorbit_fontsXXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(theTemplate));
-  const std::string theFolder = theTemplate;
+  const TempFolder theTemp("zorbit_fonts");
+  ASSERT_FALSE(theTemp.Path().empty());
+  const std::string theFolder = theTemp.Path();
   ASSERT_EQ(0, std::system(("cp '" TEXTPROBE_PATH "' '" + theFolder + "/textprobe.so'").c_str()));
   std::ofstream(theFolder + "/SDL.ini") << "[video]\nwidth=320\nheight=240\n[audio]\nenabled=0\n";
 
@@ -156,8 +157,6 @@ TEST(PlayerText, TextEffectsShowTheirTextWhereTheCameraPutsIt) {
   EXPECT_GT(theGreen.CentreY(), ScreenY(-40.0)) << "and below the centre";
   EXPECT_GT(theGreen.maxX, ScreenX(120.0 + 30.0)) << "the balloon is wider than its text";
   EXPECT_LT(theGreen.minX, ScreenX(120.0 - 60.0 + 5.0)) << "the trail reaches towards the tail point";
-
-  if (std::getenv("KEEP_FONTS_DEMO") == nullptr) std::system(("rm -rf '" + theFolder + "'").c_str());
 }
 
 }  // namespace

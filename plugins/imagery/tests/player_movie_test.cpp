@@ -14,6 +14,7 @@
 
 #include "displayplayer.h"
 #include "imagefiles.h"
+#include "tempfolder.h"
 #include "textfile.h"
 #include "xdisplay.h"
 
@@ -22,13 +23,11 @@ namespace {
 class PlayerMovieTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char theTemplate[] = "/tmp/imagery-player-XXXXXX";
-    ASSERT_NE(mkdtemp(theTemplate), nullptr);
-    mFolder = theTemplate;
+    ASSERT_FALSE(mTemp.Path().empty());
+    mFolder = mTemp.Path();
     // The X server of xvfb-run may still be starting; the player does not wait for it.
     WaitForDisplay();
   }
-  void TearDown() override { std::system(("rm -rf '" + mFolder + "'").c_str()); }
 
   // Runs the player on demo.xml in the folder; returns its exit code.
   int Play() {
@@ -43,7 +42,8 @@ class PlayerMovieTest : public ::testing::Test {
     return WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1;
   }
 
-  std::string mFolder;
+  TempFolder mTemp{"imagery-player-"};
+  std::string mFolder;  // mTemp's path
   std::string mLog;
   std::string mErrors;  // the player's standard error
 };

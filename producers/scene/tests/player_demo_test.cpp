@@ -16,6 +16,7 @@
 
 #include "demoxml.h"
 #include "displayplayer.h"
+#include "tempfolder.h"
 #include "textfile.h"
 #include "xdisplay.h"
 
@@ -33,15 +34,10 @@ class PlayerDemoTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(WaitForDisplay()) << "no X display";
-    char theTemplate[] = "/tmp/zorbit_sceneXXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(theTemplate));
-    mFolder = theTemplate;
+    ASSERT_FALSE(mTemp.Path().empty());
+    mFolder = mTemp.Path();
     ASSERT_EQ(0, std::system(("cp '" FRAMEPROBE_PATH "' '" + mFolder + "/frameprobe.so'").c_str()));
     std::ofstream(mFolder + "/SDL.ini") << "[video]\nwidth=320\nheight=240\n[audio]\nenabled=0\n";
-  }
-  void TearDown() override {
-    if (std::getenv("KEEP_SCENE_DEMO") != nullptr) return;
-    std::system(("rm -rf '" + mFolder + "'").c_str());
   }
 
   // Plays a grid drawn with the given DrawGrid look and colour; returns the frames read back.
@@ -75,7 +71,8 @@ class PlayerDemoTest : public ::testing::Test {
     return theFrames;
   }
 
-  std::string mFolder;
+  TempFolder mTemp{"zorbit_scene"};
+  std::string mFolder;  // mTemp's path
 };
 
 TEST_F(PlayerDemoTest, GridDrawnByScene3DCoversItsShareOfTheFrame) {
