@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "effectcall.h"
 #include "zorbit.h"
 
 class PluginHost {
@@ -114,26 +115,6 @@ class PluginHost {
   std::array<void*, HOST_SLOT_COUNT> mTable{};
   std::vector<void*> mHandles;
 };
-
-// Calls an effect the way the player does: 40 values, the missing ones 0.
-using Effect40 = bool (*)(FrameInfo*, void**, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t);
-
-template <size_t... I>
-inline bool CallEffect40(Effect40 inEffect, FrameInfo* inInfo, void** ioSlot,
-                         const std::array<int32_t, ZORBIT_MAX_PARAMS>& inValues, std::index_sequence<I...>) {
-  return inEffect(inInfo, ioSlot, inValues[I]...);
-}
-
-inline bool CallEffect(void* inEffect, FrameInfo& ioInfo, void** ioSlot, const std::vector<int32_t>& inValues) {
-  std::array<int32_t, ZORBIT_MAX_PARAMS> theValues{};
-  for (size_t i = 0; i < inValues.size() && i < theValues.size(); ++i) theValues[i] = inValues[i];
-  return CallEffect40(reinterpret_cast<Effect40>(inEffect), &ioInfo, ioSlot, theValues,
-                      std::make_index_sequence<ZORBIT_MAX_PARAMS>());
-}
 
 inline FrameInfo MakeInfo(int32_t inPhase, uint32_t inStart = 0, uint32_t inDuration = 1000,
                           bool inConstant = true, int32_t inElapsed = 0) {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "effectcall.h"
 #include "zorbit.h"
 
 class SceneHost {
@@ -112,29 +113,15 @@ class SceneHost {
   void* mHandle = nullptr;
 };
 
-// Calls an effect as the player does: 40 values, zeros after the given ones.
-using Effect40 = bool (*)(FrameInfo*, void**, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                          int32_t, int32_t, int32_t, int32_t, int32_t, int32_t);
-
-template <size_t... I>
-bool CallWith40(Effect40 inEffect, FrameInfo* inInfo, void** ioSlot, const std::array<int32_t, 40>& inValues,
-                std::index_sequence<I...>) {
-  return inEffect(inInfo, ioSlot, inValues[I]...);
-}
-
+// Calls an effect in inPhase of a 10 s event, inElapsed ms into it, with
+// inValues and zeros after them; outStatus gets the status it set.
 inline bool CallEffect(void* inEffect, int32_t inPhase, void** ioSlot, const std::vector<int32_t>& inValues,
                        int32_t* outStatus = nullptr, int32_t inElapsed = 0) {
-  std::array<int32_t, 40> theValues{};
-  for (size_t i = 0; i < inValues.size() && i < 40; ++i) theValues[i] = inValues[i];
   FrameInfo theInfo{};
   theInfo.phase = inPhase;
   theInfo.elapsed = inElapsed;
   theInfo.duration = 10000;
-  const bool theResult = CallWith40(reinterpret_cast<Effect40>(inEffect), &theInfo, ioSlot, theValues,
-                                    std::make_index_sequence<40>());
+  const bool theResult = CallEffect(inEffect, theInfo, ioSlot, inValues);
   if (outStatus != nullptr) *outStatus = theInfo.status;
   return theResult;
 }
