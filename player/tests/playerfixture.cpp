@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "demoxml.h"
+#include "sdlini.h"
 #include "textfile.h"
 
 namespace {
@@ -38,7 +39,7 @@ void DemoFolder::AddPlugin(const std::string& inPlugin, const std::string& inAs)
   ASSERT_EQ(0, std::system(theCommand.c_str())) << theCommand;
 }
 
-void DemoFolder::WriteDefaultIni() const { Write("SDL.ini", "[video]\nwidth=64\nheight=48\n[audio]\nenabled=0\n"); }
+void DemoFolder::WriteDefaultIni() const { Write("SDL.ini", SilentWindowIni(64, 48)); }
 
 PlayResult DemoFolder::Collect(int inExitCode) const {
   PlayResult theResult;

@@ -16,6 +16,7 @@
 
 #include "demoxml.h"
 #include "displayplayer.h"
+#include "sdlini.h"
 #include "tempfolder.h"
 #include "textfile.h"
 #include "xdisplay.h"
@@ -86,7 +87,7 @@ TEST(PlayerText, TextEffectsShowTheirTextWhereTheCameraPutsIt) {
   ASSERT_FALSE(theTemp.Path().empty());
   const std::string theFolder = theTemp.Path();
   ASSERT_EQ(0, std::system(("cp '" TEXTPROBE_PATH "' '" + theFolder + "/textprobe.so'").c_str()));
-  std::ofstream(theFolder + "/SDL.ini") << "[video]\nwidth=320\nheight=240\n[audio]\nenabled=0\n";
+  WriteFile(theFolder + "/SDL.ini", SilentWindowIni(320, 240));
 
   const int theEnd = 700;
   // Texts: 0 group, 1 font, 2 "HELLO", 3 swarm name, 4 swarm text, 5 balloon text.

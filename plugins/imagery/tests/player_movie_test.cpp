@@ -14,6 +14,7 @@
 
 #include "displayplayer.h"
 #include "imagefiles.h"
+#include "sdlini.h"
 #include "tempfolder.h"
 #include "textfile.h"
 #include "xdisplay.h"
@@ -31,7 +32,7 @@ class PlayerMovieTest : public ::testing::Test {
 
   // Runs the player on demo.xml in the folder; returns its exit code.
   int Play() {
-    WriteFile(mFolder + "/SDL.ini", "[video]\nwidth=64\nheight=48\n[audio]\nenabled=0\n");
+    WriteFile(mFolder + "/SDL.ini", SilentWindowIni(64, 48));
     const std::string theCopy = "cp '" TEXTURE_PROBE_PATH "' '" + mFolder + "/'";
     int theStatus = std::system(theCopy.c_str());
     // With leak detection off the player also avoids the slow unwinding on

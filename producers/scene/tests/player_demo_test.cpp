@@ -16,6 +16,7 @@
 
 #include "demoxml.h"
 #include "displayplayer.h"
+#include "sdlini.h"
 #include "tempfolder.h"
 #include "textfile.h"
 #include "xdisplay.h"
@@ -37,7 +38,7 @@ class PlayerDemoTest : public ::testing::Test {
     ASSERT_FALSE(mTemp.Path().empty());
     mFolder = mTemp.Path();
     ASSERT_EQ(0, std::system(("cp '" FRAMEPROBE_PATH "' '" + mFolder + "/frameprobe.so'").c_str()));
-    std::ofstream(mFolder + "/SDL.ini") << "[video]\nwidth=320\nheight=240\n[audio]\nenabled=0\n";
+    WriteFile(mFolder + "/SDL.ini", SilentWindowIni(320, 240));
   }
 
   // Plays a grid drawn with the given DrawGrid look and colour; returns the frames read back.
