@@ -5,6 +5,7 @@
 #include "axisnode3d.h"
 #include "font3d.h"
 #include "fontshost.h"
+#include "heldfont.h"
 #include "lattice_math.h"
 #include "nodeplacement.h"
 #include "showingroup.h"
@@ -13,14 +14,9 @@ namespace {
 
 struct Text3DState {
   uint32_t colour;      // 0x00RRGGBB last applied to the node
-  bool isStatic;        // filled in by the font lookup, not used
-  ResourceFont* font;   // null when the font was not available
+  HeldFont font;        // from parameters 1 and 2 of the first call
   Font3D* node;         // null without a font
   AxisNode3D* axis;
-  // The font is released with the name and size it was obtained with, even
-  // when parameters 1 and 2 change during the event.
-  int32_t fontName;
-  int32_t fontSize;
 };
 
 // Events still running when the player stops get no PHASE_DESTROY call:
@@ -28,7 +24,7 @@ struct Text3DState {
 std::set<Text3DState*> gLiveStates;
 
 void EndEvent(Text3DState* inState) {
-  if (inState->font) gReleaseResource(KIND_FONT, inState->fontName, &inState->fontSize);
+  inState->font.Release();
   delete inState->node;
   delete inState->axis;
   gLiveStates.erase(inState);
@@ -54,12 +50,9 @@ bool Text3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inFontName
     theState = new Text3DState{};
     gLiveStates.insert(theState);
     *ioSlot = theState;
-    theState->fontName = inFontName;
-    theState->fontSize = inFontSize;
-    theState->font = static_cast<ResourceFont*>(gUseResource(KIND_FONT, inFontName, &theState->fontSize, false,
-                                                              "Text3D", "font", &theState->isStatic));
+    theState->font.Obtain(inFontName, inFontSize, "Text3D");
     const char* theText = gGetText(inText);
-    if (theState->font) theState->node = new Font3D(*theState->font, theText, inRed, inGreen, inBlue);
+    if (theState->font.mFont) theState->node = new Font3D(*theState->font.mFont, theText, inRed, inGreen, inBlue);
     theState->colour = uint32_t(inRed) * 65536u + uint32_t(inGreen) * 256u + uint32_t(inBlue);
     theState->axis = new AxisNode3D(0xFF8080FFul, 0xFF80FF80ul, 0xFFFF8080ul);
     return true;

@@ -4,6 +4,7 @@
 
 #include "axisnode3d.h"
 #include "fontshost.h"
+#include "heldfont.h"
 #include "nodeplacement.h"
 #include "showingroup.h"
 #include "swarmtext3d.h"
@@ -11,16 +12,11 @@
 namespace {
 
 struct TextSwarm3DState {
-  bool fontStatic;       // filled in by the font lookup, not read
-  ResourceFont* font;
+  HeldFont font;         // from parameters 2 and 3 of the first call
   bool swarmStatic;      // true: the swarm never moves, its record stays put
   SwarmRecord* swarm;    // the last record looked up (the first call's while the swarm is static)
   SwarmText3D* node;
   AxisNode3D* axis;
-  // The font is released with the name and size it was obtained with, even
-  // when parameters 2 and 3 change during the event.
-  int32_t fontName;
-  int32_t fontSize;
   int32_t swarmName;  // parameter 1 of the first call
 };
 
@@ -29,7 +25,7 @@ struct TextSwarm3DState {
 std::set<TextSwarm3DState*> gLiveStates;
 
 void EndEvent(TextSwarm3DState* inState) {
-  if (inState->font) gReleaseResource(KIND_FONT, inState->fontName, &inState->fontSize);
+  inState->font.Release();
   gReleaseResource(KIND_SWRM, inState->swarmName, nullptr);
   delete inState->node;
   delete inState->axis;
@@ -62,13 +58,11 @@ bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwa
     gLiveStates.insert(theState);
     *ioSlot = theState;
     theState->swarmName = inSwarm;
-    theState->fontName = inFontName;
-    theState->fontSize = inFontSize;
-    theState->font = static_cast<ResourceFont*>(gUseResource(KIND_FONT, inFontName, &theState->fontSize, false,
-                                                              "TextSwarm3D", "font", &theState->fontStatic));
+    theState->font.Obtain(inFontName, inFontSize, "TextSwarm3D");
     theState->swarm = static_cast<SwarmRecord*>(
         gUseResource(KIND_SWRM, inSwarm, nullptr, false, "TextSwarm3D", "swarm", &theState->swarmStatic));
-    if (theState->font && theState->swarm) theState->node = BuildNode(*theState->font, *theState->swarm, inText);
+    if (theState->font.mFont && theState->swarm)
+      theState->node = BuildNode(*theState->font.mFont, *theState->swarm, inText);
     theState->axis = new AxisNode3D(0xFF8080FFul, 0xFF80FF80ul, 0xFFFF8080ul);
     return true;
   }
@@ -81,7 +75,7 @@ bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwa
     return true;
   }
 
-  if (!theState->font || !theState->swarm) return true;
+  if (!theState->font.mFont || !theState->swarm) return true;
   if (theState->swarmStatic) {
     const SwarmRecord& theSwarm = *theState->swarm;
     if (theState->node) {
@@ -98,7 +92,7 @@ bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwa
     // A moving swarm may move its record; a swarm that turns static
     // promises only the record of this lookup.
     theState->swarm = theFresh;
-    theState->node = BuildNode(*theState->font, *theFresh, inText);
+    theState->node = BuildNode(*theState->font.mFont, *theFresh, inText);
   }
   SwarmText3D* theNode = theState->node;
   if (!theNode) return true;
