@@ -115,7 +115,7 @@ TEST(PlayerText, TextEffectsShowTheirTextWhereTheCameraPutsIt) {
                     771, 100000, 0, 0})) +
       Track("swarm.so", "Swarm", theEnd, Consts({3, 12, 0, 100000, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0, 1})) +
       Track("textprobe.so", "SnapFrame", theEnd, "") + "</Tracks>\n</Demo>\n";
-  std::ofstream(theFolder + "/demo.xml") << theDemo;
+  WriteFile(theFolder + "/demo.xml", theDemo);
 
   // The plug-ins' own clean-up at Zorbit_Quit is checked under
   // LeakSanitizer by the effect and balloon tests.

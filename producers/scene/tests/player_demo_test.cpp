@@ -59,7 +59,7 @@ class PlayerDemoTest : public ::testing::Test {
                  Consts({0, 2, inLook, 0, 0, 0, 0, 0, 0, 10000, inRed, inGreen, inBlue, 255, 1, 0, 100000, 1, 0})) +
         "</Track>\n<Track>" + demoxml::Event("grids.so", "MakeGrid", 0, theEnd, Consts({0, 200, 200, 5, 5})) +
         "</Track>\n<Track>" + demoxml::Event("frameprobe.so", "ReadFrame", 0, theEnd, "") + "</Track>\n</Tracks>\n</Demo>\n";
-    std::ofstream(mFolder + "/demo.xml") << theDemo;
+    WriteFile(mFolder + "/demo.xml", theDemo);
     std::remove((mFolder + "/frames.txt").c_str());
     const int theStatus = RunPlayerOnDisplay(ZORBIT_BIN_DIR "/player", mFolder, "demo.xml");
     EXPECT_TRUE(WIFEXITED(theStatus) && WEXITSTATUS(theStatus) == 0)
