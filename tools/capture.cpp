@@ -247,5 +247,7 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
   }
   if (theResult.exitCode != 0 && theResult.error.empty())
     theResult.error = "the player stopped during start-up; see " + theFolder + "/Errorlog.txt";
+  else if (theResult.frames == 0 && theResult.error.empty())
+    theResult.error = "no frame was drawn: the start time lies past the demo's running time";
   return theResult;
 }
