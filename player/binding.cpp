@@ -16,8 +16,6 @@
 #define ZORBIT_PLUGIN_DIR ""
 #endif
 
-namespace {
-
 std::string FolderOf(const std::string& inPath) {
   size_t theSlash = inPath.rfind('/');
   if (theSlash == std::string::npos) return ".";
@@ -32,6 +30,8 @@ std::string ExecutableFolder() {
   thePath[theLength] = '\0';
   return FolderOf(thePath);
 }
+
+namespace {
 
 bool EndsWith(const std::string& inText, const char* inEnd) {
   size_t theLength = std::strlen(inEnd);

@@ -13,6 +13,11 @@
 
 struct SDL_Surface;
 
+// The folder part of a path: "." for a bare name, "/" for a name at the root.
+std::string FolderOf(const std::string& inPath);
+// The folder of the running program; empty when the system cannot tell.
+std::string ExecutableFolder();
+
 // The folders a library file is looked for in, in order, before the dynamic
 // loader's own search: the document's folder, the folders of the environment
 // variable ZORBIT_PLUGIN_PATH, the program's own folder, the installed

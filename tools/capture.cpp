@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "binding.h"
 #include "contactsheet.h"
 #include "frameloop.h"
 #include "pngfile.h"
@@ -142,13 +143,8 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
   }
 
   // The player runs from the demo's own folder, where the demo's files are found.
-  std::string theDemo = inOptions.demoPath;
-  std::string theFolder = ".";
-  size_t theSlash = theDemo.rfind('/');
-  if (theSlash != std::string::npos) {
-    theFolder = theSlash == 0 ? "/" : theDemo.substr(0, theSlash);
-    theDemo = theDemo.substr(theSlash + 1);
-  }
+  const std::string theFolder = FolderOf(inOptions.demoPath);
+  const std::string theDemo = inOptions.demoPath.substr(inOptions.demoPath.rfind('/') + 1);
   char theOldCwd[PATH_MAX];
   if (!getcwd(theOldCwd, sizeof theOldCwd) || chdir(theFolder.c_str()) != 0) {
     theResult.error = "cannot enter the demo's folder " + theFolder + ": " + std::strerror(errno);

@@ -297,11 +297,6 @@ std::vector<const Element*> ByTag(const Element& inRoot, const char* inName) {
   return theFound;
 }
 
-std::string Folder(const std::string& inPath) {
-  size_t theSlash = inPath.rfind('/');
-  return theSlash == std::string::npos ? std::string(".") : inPath.substr(0, theSlash);
-}
-
 bool IsFile(const std::string& inPath) {
   struct stat theInfo;
   return stat(inPath.c_str(), &theInfo) == 0 && S_ISREG(theInfo.st_mode);
@@ -330,7 +325,7 @@ bool FindPlugin(const std::string& inName, const std::string& inDemoPath, const 
 
 void CheckTree(const Element& inRoot, const std::string& inPath, Context& ioContext) {
   const CheckOptions& theOptions = ioContext.options;
-  std::string theFolder = Folder(inPath);
+  std::string theFolder = FolderOf(inPath);
 
   // Settings
   auto theSettings = ByTag(inRoot, "Settings");

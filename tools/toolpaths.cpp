@@ -2,15 +2,7 @@
 
 #include <unistd.h>
 
-#include <climits>
-
-std::string ExecutableFolder() {
-  char thePath[PATH_MAX];
-  ssize_t theLength = readlink("/proc/self/exe", thePath, sizeof thePath - 1);
-  if (theLength <= 0) return ".";
-  std::string theExe(thePath, static_cast<size_t>(theLength));
-  return theExe.substr(0, theExe.rfind('/'));
-}
+#include "binding.h"
 
 std::string FindSchema() {
   std::string theCandidates[] = {ExecutableFolder() + "/../" ZORBIT_DATA_RELATIVE_DIR "/demo.xsd",

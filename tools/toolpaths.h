@@ -3,7 +3,5 @@
 
 #include <string>
 
-// Folder of the running executable.
-std::string ExecutableFolder();
 // demo.xsd, installed or in the source tree; empty when neither exists.
 std::string FindSchema();
