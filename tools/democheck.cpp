@@ -14,6 +14,7 @@
 #include <memory>
 #include <set>
 
+#include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
@@ -22,6 +23,7 @@
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLString.hpp>
 
 #include "basicexception.h"
@@ -43,7 +45,7 @@ struct Element {
   int line = 0;
   int column = 0;
   bool hasChild = false;  // any content at all: text or elements
-  std::vector<std::unique_ptr<Element>> children;
+  std::vector<Element*> children;  // owned by the Tree
 
   const std::string* Attribute(const char* inName) const {
     for (auto& theAttribute : attributes)
@@ -52,11 +54,32 @@ struct Element {
   }
   std::vector<const Element*> Children(const char* inName = nullptr) const {
     std::vector<const Element*> theResult;
-    for (auto& theChild : children)
-      if (!inName || theChild->name == inName) theResult.push_back(theChild.get());
+    for (Element* theChild : children)
+      if (!inName || theChild->name == inName) theResult.push_back(theChild);
     return theResult;
   }
 };
+
+// Every element of a document in document order, the root first. The tree
+// owns its elements in one flat list, so neither building nor freeing it
+// recurses, however deep the document nests.
+struct Tree {
+  std::vector<std::unique_ptr<Element>> elements;
+  const Element* Root() const { return elements.empty() ? nullptr : elements.front().get(); }
+};
+
+// Entity expansions allowed per document: the loader's cap.
+const XMLSize_t kEntityExpansionLimit = 100000;
+// Schema findings kept per document; a document that breaks the schema on
+// every element would otherwise fill the report (and the memory).
+const size_t kMaxSchemaFindings = 100;
+// Xerces' schema validation slows down with the square of the nesting depth;
+// a document nested deeper than this is checked without the schema. Real
+// demos nest a few dozen levels (combi parameters stop at 64).
+const size_t kMaxSchemaDepth = 1000;
+
+// Thrown from the error handler to end a schema pass that has said enough.
+struct EnoughFindings {};
 
 std::string Local(const XMLCh* inText) {
   if (!inText) return std::string();
@@ -71,8 +94,10 @@ class Collector : public DefaultHandler {
   Collector(std::vector<Finding>& ioFindings, bool inBuildTree, Finding::Severity inSeverity)
       : mFindings(ioFindings), mBuildTree(inBuildTree), mSeverity(inSeverity) {}
 
-  std::unique_ptr<Element> mRoot;
+  Tree mTree;
   bool mFailed = false;
+  size_t mDropped = 0;  // findings over the cap
+  size_t mDepth = 0;    // the deepest nesting seen
 
   void setDocumentLocator(const Locator* const inLocator) override { mLocator = inLocator; }
 
@@ -88,13 +113,13 @@ class Collector : public DefaultHandler {
       theElement->column = static_cast<int>(mLocator->getColumnNumber());
     }
     Element* theRaw = theElement.get();
-    if (mStack.empty()) {
-      mRoot = std::move(theElement);
-    } else {
+    if (!mStack.empty()) {
       mStack.back()->hasChild = true;
-      mStack.back()->children.push_back(std::move(theElement));
+      mStack.back()->children.push_back(theRaw);
     }
+    mTree.elements.push_back(std::move(theElement));
     mStack.push_back(theRaw);
+    mDepth = std::max(mDepth, mStack.size());
   }
 
   void characters(const XMLCh* const, const XMLSize_t inLength) override {
@@ -109,12 +134,21 @@ class Collector : public DefaultHandler {
   void warning(const SAXParseException& inError) override { Add(Finding::kWarning, inError); }
   void error(const SAXParseException& inError) override { Add(mSeverity, inError); }
   void fatalError(const SAXParseException& inError) override {
-    Add(Finding::kError, inError);
+    // The first pass decides whether the document is well formed; in the
+    // schema pass only validation (a DTD it could not fetch) can fail anew.
+    Add(mSeverity == Finding::kError ? Finding::kError : Finding::kWarning, inError);
     mFailed = true;
   }
 
  private:
   void Add(Finding::Severity inSeverity, const SAXParseException& inError) {
+    if (inSeverity != Finding::kError || mSeverity != Finding::kError) {
+      if (mKept == kMaxSchemaFindings) {
+        mDropped = 1;
+        throw EnoughFindings();
+      }
+      ++mKept;
+    }
     mFindings.push_back({inSeverity, static_cast<int>(inError.getLineNumber()),
                          static_cast<int>(inError.getColumnNumber()), Local(inError.getMessage())});
   }
@@ -124,36 +158,63 @@ class Collector : public DefaultHandler {
   Finding::Severity mSeverity;
   const Locator* mLocator = nullptr;
   std::vector<Element*> mStack;
+  size_t mKept = 0;
 };
 
 // Runs one SAX pass; with a schema the document is validated against it.
-std::unique_ptr<Element> Parse(const std::string& inPath, const std::string& inSchema,
-                               std::vector<Finding>& ioFindings, bool& outFailed) {
+// What the schema dislikes comes back as warnings: the player reads by tag
+// name and passes over what it does not know, so only the checker's own
+// checks, which follow the loader, can tell that the player refuses a document.
+Tree Parse(const std::string& inPath, const std::string& inSchema, std::vector<Finding>& ioFindings,
+           bool& outFailed, size_t* outDepth = nullptr) {
   std::unique_ptr<SAX2XMLReader> theReader(XMLReaderFactory::createXMLReader());
   bool theValidate = !inSchema.empty();
   theReader->setFeature(XMLUni::fgSAX2CoreNameSpaces, theValidate);
   theReader->setFeature(XMLUni::fgSAX2CoreValidation, theValidate);
+  // The loader's limits: no outside DTD or entity is fetched, and entity
+  // expansion is capped, so a hostile document costs no more than it does
+  // the player.
   theReader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+  theReader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+  SecurityManager theSecurity;
+  theSecurity.setEntityExpansionLimit(kEntityExpansionLimit);
+  theReader->setProperty(XMLUni::fgXercesSecurityManager, &theSecurity);
   if (theValidate) {
     theReader->setFeature(XMLUni::fgXercesDynamic, false);
     theReader->setFeature(XMLUni::fgXercesSchema, true);
+    // The schema is read straight from its file, since entity resolution
+    // is off; the document cannot name another one.
+    theReader->setFeature(XMLUni::fgXercesUseCachedGrammarInParse, true);
+    theReader->setFeature(XMLUni::fgXercesLoadSchema, false);
     XMLCh* theLocation = XMLString::transcode(inSchema.c_str());
-    theReader->setProperty(XMLUni::fgXercesSchemaExternalNoNameSpaceSchemaLocation, theLocation);
+    LocalFileInputSource theSchema(theLocation);
     XMLString::release(&theLocation);
+    try {
+      theReader->loadGrammar(theSchema, Grammar::SchemaGrammarType, true);
+    } catch (const XMLException& inError) {
+      ioFindings.push_back({Finding::kWarning, 0, 0, "cannot read the schema: " + Local(inError.getMessage())});
+      outFailed = false;
+      return Tree();
+    }
   }
-  Collector theCollector(ioFindings, !theValidate, Finding::kError);
+  Collector theCollector(ioFindings, !theValidate, theValidate ? Finding::kWarning : Finding::kError);
   theReader->setContentHandler(&theCollector);
   theReader->setErrorHandler(&theCollector);
   try {
     theReader->parse(inPath.c_str());
   } catch (const SAXParseException&) {
     theCollector.mFailed = true;
+  } catch (const EnoughFindings&) {
   } catch (const XMLException& inError) {
     ioFindings.push_back({Finding::kError, 0, 0, Local(inError.getMessage())});
     theCollector.mFailed = true;
   }
+  if (theCollector.mDropped > 0)
+    ioFindings.push_back({Finding::kWarning, 0, 0,
+                          "the schema check stopped after " + std::to_string(kMaxSchemaFindings) + " findings"});
   outFailed = theCollector.mFailed;
-  return std::move(theCollector.mRoot);
+  if (outDepth) *outDepth = theCollector.mDepth;
+  return std::move(theCollector.mTree);
 }
 
 // ---------------------------------------------------------------------------
@@ -171,7 +232,7 @@ bool ReadInteger(const std::string& inText, long long& outValue) {
 struct Context {
   const CheckOptions& options;
   std::vector<Finding>& findings;
-  bool schemaChecked;  // the schema already vouched for attribute names and presence
+  bool schemaChecked;  // the schema already reported unknown attribute names
   size_t textCount;
 
   void Error(const Element& inAt, const std::string& inMessage) {
@@ -186,14 +247,16 @@ struct Context {
                   std::initializer_list<const char*> inOptional, std::initializer_list<const char*> inIntegers) {
     std::set<std::string> theKnown(inRequired.begin(), inRequired.end());
     theKnown.insert(inOptional.begin(), inOptional.end());
-    if (!schemaChecked) {
-      for (const char* theName : inRequired)
-        if (!inElement.Attribute(theName))
-          Error(inElement, "<" + inElement.name + "> lacks the required attribute \"" + theName + "\"");
+    // The loader refuses an element without a required attribute, and
+    // passes over attributes it does not know.
+    for (const char* theName : inRequired)
+      if (!inElement.Attribute(theName))
+        Error(inElement, "<" + inElement.name + "> lacks the required attribute \"" + theName + "\"");
+    if (!schemaChecked)
       for (auto& theAttribute : inElement.attributes)
         if (!theKnown.count(theAttribute.first))
-          Error(inElement, "<" + inElement.name + "> has an unknown attribute \"" + theAttribute.first + "\"");
-    }
+          Warn(inElement, "<" + inElement.name + "> has an unknown attribute \"" + theAttribute.first +
+                              "\", which the player ignores");
     for (const char* theName : inIntegers) {
       const std::string* theValue = inElement.Attribute(theName);
       long long theNumber = 0;
@@ -286,14 +349,12 @@ struct Context {
   }
 };
 
-void Walk(const Element& inElement, const char* inName, std::vector<const Element*>& outFound) {
-  if (inElement.name == inName) outFound.push_back(&inElement);
-  for (auto& theChild : inElement.children) Walk(*theChild, inName, outFound);
-}
-
-std::vector<const Element*> ByTag(const Element& inRoot, const char* inName) {
+// The elements of that name anywhere in the document, in document order, as
+// the loader finds them.
+std::vector<const Element*> ByTag(const Tree& inTree, const char* inName) {
   std::vector<const Element*> theFound;
-  Walk(inRoot, inName, theFound);
+  for (auto& theElement : inTree.elements)
+    if (theElement->name == inName) theFound.push_back(theElement.get());
   return theFound;
 }
 
@@ -323,12 +384,13 @@ bool FindPlugin(const std::string& inName, const std::string& inDemoPath, const 
   return false;
 }
 
-void CheckTree(const Element& inRoot, const std::string& inPath, Context& ioContext) {
+void CheckTree(const Tree& inTree, const std::string& inPath, Context& ioContext) {
+  const Element& inRoot = *inTree.Root();
   const CheckOptions& theOptions = ioContext.options;
   std::string theFolder = FolderOf(inPath);
 
   // Settings
-  auto theSettings = ByTag(inRoot, "Settings");
+  auto theSettings = ByTag(inTree, "Settings");
   long long theRunningTime = -1;
   if (theSettings.empty()) {
     ioContext.Error(inRoot, "the document has no <Settings> element");
@@ -352,7 +414,7 @@ void CheckTree(const Element& inRoot, const std::string& inPath, Context& ioCont
 
   // Libraries and their functions
   std::map<std::string, std::set<std::string>> theDeclared;
-  for (const Element* theLibrary : ByTag(inRoot, "Library")) {
+  for (const Element* theLibrary : ByTag(inTree, "Library")) {
     ioContext.Attributes(*theLibrary, {"FileName"}, {}, {});
     const std::string* theName = theLibrary->Attribute("FileName");
     if (!theName) continue;
@@ -369,7 +431,7 @@ void CheckTree(const Element& inRoot, const std::string& inPath, Context& ioCont
   }
 
   // Tracks and events
-  auto theTracks = ByTag(inRoot, "Track");
+  auto theTracks = ByTag(inTree, "Track");
   for (size_t theTrackIndex = 0; theTrackIndex < theTracks.size(); ++theTrackIndex) {
     long long theLatestEnd = -1;  // the latest end among the earlier events of the track
     long long thePreviousStart = -1;
@@ -454,9 +516,16 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
   }
   XMLPlatformUtils::Initialize();
   bool theFailed = false;
-  std::unique_ptr<Element> theRoot = Parse(inPath, std::string(), theFindings, theFailed);
+  size_t theDepth = 0;
+  Tree theTree = Parse(inPath, std::string(), theFindings, theFailed, &theDepth);
+  const Element* theRoot = theTree.Root();
   if (!theFailed && theRoot) {
     bool theSchema = theRoot->name == "Demo" && !inOptions.schemaPath.empty() && IsFile(inOptions.schemaPath);
+    if (theSchema && theDepth > kMaxSchemaDepth) {
+      theSchema = false;
+      theFindings.push_back({Finding::kWarning, 0, 0,
+                             "elements nest " + std::to_string(theDepth) + " levels deep; schema checks skipped"});
+    }
     if (theSchema) {
       bool theSchemaFailed = false;
       Parse(inPath, inOptions.schemaPath, theFindings, theSchemaFailed);
@@ -465,24 +534,28 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
                              "the root element is <" + theRoot->name + ">, not <Demo>: schema checks skipped"});
     }
     size_t theTextCount = 0;
-    if (!ByTag(*theRoot, "Texts").empty())
-      for (const Element* theText : ByTag(*theRoot, "Text")) theTextCount += theText->hasChild ? 1 : 0;  // an empty Text takes no number
+    if (!ByTag(theTree, "Texts").empty())
+      for (const Element* theText : ByTag(theTree, "Text")) theTextCount += theText->hasChild ? 1 : 0;  // an empty Text takes no number
     Context theContext{inOptions, theFindings, theSchema, theTextCount};
-    CheckTree(*theRoot, inPath, theContext);
+    CheckTree(theTree, inPath, theContext);
   }
+  theTree.elements.clear();
   XMLPlatformUtils::Terminate();
 
   if (inOptions.runLoader && !theFailed) {
     Demo theDemo{};
+    // A table of its own: the texts of one check never add to the next.
+    NameTable theNames{0, 0, nullptr};
     try {
       QuietStderr theQuiet;
-      LoadDemo(inPath.c_str(), theDemo, GetNameTable());
+      LoadDemo(inPath.c_str(), theDemo, theNames);
     } catch (const BasicException& inError) {
       std::string theMessage = inError.GetMessage();
       while (!theMessage.empty() && (theMessage.back() == '\n' || theMessage.back() == ' ')) theMessage.pop_back();
       theFindings.push_back({Finding::kError, 0, 0, "the player refuses the document: " + theMessage});
     }
     DestroyDemo(theDemo);
+    ClearNameTable(theNames);
   }
   // In document order; findings about the whole file come last.
   std::stable_sort(theFindings.begin(), theFindings.end(), [](const Finding& a, const Finding& b) {
