@@ -12,6 +12,7 @@
 #include <string>
 
 #include "basicexception.h"
+#include "codepage.h"
 #include "oglstate.h"
 #include "zassert.h"
 
@@ -133,7 +134,7 @@ OGLFont::OGLFont(const Buffer& inName, int inSize) : GUIFont(inName, inSize), mT
   glGenTextures(1, &mTexture);
   for (int c = 0; c < 256; ++c) {
     FT_Glyph theGlyph = nullptr;
-    if (FT_Load_Char(theFace, static_cast<FT_ULong>(c), FT_LOAD_RENDER) ||
+    if (FT_Load_Char(theFace, static_cast<FT_ULong>(codepage::ToUnicode(uint8_t(c))), FT_LOAD_RENDER) ||
         FT_Get_Glyph(theFace->glyph, &theGlyph)) {
       continue;  // advance 0, empty bitmap
     }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "basicexception.h"
+#include "codepage.h"
 
 #ifndef ZORBIT_PLUGIN_RELATIVE_DIR
 #define ZORBIT_PLUGIN_RELATIVE_DIR "lib/zorbit"
@@ -106,7 +107,9 @@ void LoadLibraries(Demo& ioDemo, const char* inDemoPath) {
     Library& theLibrary = ioDemo.libraries[i];
     const char* theFileName = theLibrary.fileName != nullptr ? theLibrary.fileName : "";
     void* theHandle = nullptr;
-    for (const std::string& theName : LibraryCandidateNames(theFileName)) {
+    // The document names the file in its code page; the file system in UTF-8.
+    const std::string theDiskName = codepage::ToUtf8(theFileName);
+    for (const std::string& theName : LibraryCandidateNames(theDiskName.c_str())) {
       theHandle = LoadCandidate(theName, theFolders);
       if (theHandle != nullptr) break;
     }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "codepage.h"
 #include "nametable.h"
 #include "zassert.h"
 
@@ -143,7 +144,8 @@ const char* GetText(int32_t inIndex) { return GetName(inIndex); }
 
 SDL_RWops* OpenStream(const char* inName) {
   if (inName == nullptr) return nullptr;
-  return SDL_RWFromFile(inName, "rb");
+  // Names come in the demo's code page; files are named in UTF-8.
+  return SDL_RWFromFile(codepage::ToUtf8(inName).c_str(), "rb");
 }
 
 void CloseStream(SDL_RWops* inStream) {

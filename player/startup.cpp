@@ -14,6 +14,7 @@
 
 #include "basicexception.h"
 #include "binding.h"
+#include "codepage.h"
 #include "gamma.h"
 #include "nametable.h"
 #include "oglstate.h"
@@ -235,7 +236,7 @@ int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
     theStep = 6;
 
     bool theAudio = (theConfig.initFlags & SDL_INIT_AUDIO) != 0;
-    if (theAudio && theDemo.musicFile != nullptr) theMusic = Mix_LoadMUS(theDemo.musicFile);
+    if (theAudio && theDemo.musicFile != nullptr) theMusic = Mix_LoadMUS(codepage::ToUtf8(theDemo.musicFile).c_str());
     theStep = 7;
     theStep = 8;
     uint32_t theStart = theOptions.startMs;

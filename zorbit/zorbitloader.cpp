@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "basicexception.h"
+#include "codepage.h"
 #include "segmentindex.h"
 
 using namespace xercesc;
@@ -51,19 +52,13 @@ T* AllocZeroed(size_t inCount) {
   return theArray;
 }
 
-// Plain text copy in the local 8-bit code page, on the C heap.
+// Plain text copy in the demo's 8-bit code page (Windows-1252, whatever the
+// process locale), on the C heap. A character outside it becomes '?'.
 char* Transcode(const XMLCh* inText) {
-  if (inText == nullptr) inText = u"";
-  char* theLocal = XMLString::transcode(inText);
-  if (theLocal == nullptr) throw OtherFailure();
-  size_t theLength = strlen(theLocal);
-  char* theCopy = static_cast<char*>(malloc(theLength + 1));
-  if (theCopy == nullptr) {
-    XMLString::release(&theLocal);
-    throw std::bad_alloc();
-  }
-  memcpy(theCopy, theLocal, theLength + 1);
-  XMLString::release(&theLocal);
+  std::string theText = codepage::FromUtf16(inText);
+  char* theCopy = static_cast<char*>(malloc(theText.size() + 1));
+  if (theCopy == nullptr) throw std::bad_alloc();
+  memcpy(theCopy, theText.c_str(), theText.size() + 1);
   return theCopy;
 }
 

@@ -7,6 +7,8 @@
 
 #include FT_GLYPH_H
 
+#include "codepage.h"
+
 namespace {
 
 // Rendered coverage bytes of every code, one byte per texel (the atlas's
@@ -65,7 +67,7 @@ int64_t RenderGlyphs(FT_Face inFace, ResourceFont& ioFont, GlyphImages& outImage
     ioFont.glyphY[c] = 0;
 
     FT_Glyph theGlyph = nullptr;
-    const bool theLoaded = FT_Load_Char(inFace, FT_ULong(c), FT_LOAD_RENDER) == 0 &&
+    const bool theLoaded = FT_Load_Char(inFace, FT_ULong(codepage::ToUnicode(uint8_t(c))), FT_LOAD_RENDER) == 0 &&
                            FT_Get_Glyph(inFace->glyph, &theGlyph) == 0;
     const size_t theStart = outImages.bytes.size();
     if (theLoaded) {

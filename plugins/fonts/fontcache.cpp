@@ -9,6 +9,7 @@
 #include <GL/glew.h>
 
 #include "atlasdump.h"
+#include "codepage.h"
 #include "fontatlas.h"
 #include "fontlookup.h"
 #include "fontshost.h"
@@ -57,8 +58,9 @@ void UploadAtlas(uint32_t inTexture, const FontAtlas& inAtlas) {
 }
 
 ResourceFont* LoadFont(const char* inName, int32_t inSize) {
-  std::string thePath(inName);
-  if (!CanOpen(inName)) FindInstalledFont(inName, thePath);
+  // The name is in the demo's code page; files and fontconfig speak UTF-8.
+  std::string thePath = codepage::ToUtf8(inName);
+  if (!CanOpen(thePath.c_str())) FindInstalledFont(std::string(thePath).c_str(), thePath);
 
   FT_Face theFace = nullptr;
   const FT_Error theError = gFreeType ? FT_New_Face(gFreeType, thePath.c_str(), 0, &theFace)

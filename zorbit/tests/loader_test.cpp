@@ -1,6 +1,7 @@
 // The loader, fed real documents through the real Xerces parser.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -406,3 +407,28 @@ TEST(Loader, BundledExampleLoads) {
 }
 
 }  // namespace
+
+// Texts and names reach plug-ins in Windows-1252, one byte per character,
+// whatever locale the process runs under.
+TEST(Loader, TextsAndNamesAreInWindows1252UnderEveryLocale) {
+  const std::string theDocument =
+      std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Demo>") +
+      "<Settings RunningTime=\"1000\" NumberOfInputSurfaces=\"0\" InputMusicFile=\"m\xC3\xBCsik.ogg\"/>"
+      "<Texts><Text>Caf\xC3\xA9 Gr\xC3\xBC\xC3\x9F" "e \xC3\xB1</Text><Text>5 \xE2\x82\xAC</Text>"
+      "<Text>\xE6\x97\xA5\xE6\x9C\xAC x</Text><Text>\xF0\x9F\x8E\xB5!</Text><Text>&#x20AC;&#xE9;</Text></Texts></Demo>";
+  const std::string theExpected[] = {"\x43\x61\x66\xE9\x20\x47\x72\xFC\xDF\x65\x20\xF1", "\x35\x20\x80", "?? x", "?!",
+                                     "\x80\xE9"};
+  for (const char* theLocale : {"C", "C.UTF-8"}) {
+    if (std::setlocale(LC_ALL, theLocale) == nullptr) continue;
+    LoadedDemo theLoaded(theDocument);
+    ASSERT_EQ(theLoaded.failure, "") << theLocale;
+    ASSERT_EQ(theLoaded.names.count, 5) << theLocale;
+    for (int i = 0; i < 5; ++i) {
+      EXPECT_EQ(std::string(GetNameFrom(theLoaded.names, i)), theExpected[i])
+          << "text " << i << " under " << theLocale
+          << (i == 3 ? " (a character beyond 16 bits is one '?', not two)" : "");
+    }
+    EXPECT_STREQ(theLoaded.demo.musicFile, "m\xFCsik.ogg") << "attributes are converted too, under " << theLocale;
+  }
+  std::setlocale(LC_ALL, "C");
+}

@@ -19,6 +19,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include "codepage.h"
 #include "fontatlas.h"
 #include "fontcache.h"
 #include "glwindow.h"
@@ -106,7 +107,8 @@ std::vector<Rendered> RenderAll(const char* inPath, int32_t inSize) {
   FT_Set_Pixel_Sizes(theFace, 0, FT_UInt(inSize));
   std::vector<Rendered> theAll(256);
   for (int c = 0; c < 256; ++c) {
-    if (FT_Load_Char(theFace, FT_ULong(c), FT_LOAD_RENDER) != 0) continue;
+    // Byte c is the Windows-1252 character c: 0x80 is the euro sign.
+    if (FT_Load_Char(theFace, FT_ULong(codepage::ToUnicode(uint8_t(c))), FT_LOAD_RENDER) != 0) continue;
     const FT_GlyphSlot g = theFace->glyph;
     Rendered& r = theAll[size_t(c)];
     r.loaded = true;
@@ -252,7 +254,7 @@ TEST(AtlasPacking, OversizedGlyphsStayIntactAndTheAtlasGrows) {
       ASSERT_LE(x + w, theWidth) << "code " << code << " runs past the atlas's right edge";
       ASSERT_LE(y + h, theHeight) << "code " << code << " runs past the atlas's end";
       if (!theSeen.emplace(x, y).second) continue;  // a shared image
-      ASSERT_EQ(FT_Load_Char(theFace, FT_ULong(code), FT_LOAD_RENDER), 0);
+      ASSERT_EQ(FT_Load_Char(theFace, FT_ULong(codepage::ToUnicode(uint8_t(code))), FT_LOAD_RENDER), 0);
       const FT_Bitmap& theBitmap = theFace->glyph->bitmap;
       for (int32_t r = 0; r < h; ++r) {
         for (int32_t k = 0; k < w; ++k) {
