@@ -4,6 +4,9 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -53,12 +56,17 @@ void PrefetchDataFolder(const char* inFolder) {
   std::vector<char> theScratch(65536);
   while (dirent* theEntry = readdir(theDir)) {
     std::string thePath = std::string(inFolder) + theEntry->d_name;
-    FILE* theFile = std::fopen(thePath.c_str(), "rb");
-    if (theFile == nullptr) continue;
-    // A folder opens on Linux but its first read fails, which ends the loop.
-    while (std::fread(theScratch.data(), 1, theScratch.size(), theFile) > 0) {
+    // Regular files only, links followed: a FIFO would block start-up and a
+    // link to a device may never end. O_NONBLOCK lets a FIFO open at once so
+    // that fstat can turn it away.
+    int theFile = open(thePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (theFile < 0) continue;
+    struct stat theInfo;
+    if (fstat(theFile, &theInfo) == 0 && S_ISREG(theInfo.st_mode)) {
+      while (read(theFile, theScratch.data(), theScratch.size()) > 0) {
+      }
     }
-    std::fclose(theFile);
+    close(theFile);
   }
   closedir(theDir);
 }
@@ -172,7 +180,10 @@ int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
       } else {
         SDL_Config_DefaultConfig(theConfig);
         theConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO;
-        if (SDL_Config_LoadConfig("SDL.ini", theConfig) < 0) throw StepFailure();
+        if (SDL_Config_LoadConfig("SDL.ini", theConfig) < 0) {
+          WriteLogF("%s\n", SDL_Config_GetError());
+          throw StepFailure();
+        }
       }
       theScreenAspect = float(theConfig.width) / float(theConfig.height);
     }
@@ -185,7 +196,10 @@ int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
       theConfig.videoFlags &= ~uint32_t(SDL_OPENGL);
     }
     theScreen = SDL_Config_Init(theConfig);
-    if (theScreen == nullptr) throw StepFailure();
+    if (theScreen == nullptr) {
+      WriteLogF("%s\n", SDL_Config_GetError());
+      throw StepFailure();
+    }
     theVideoOpen = true;
     theStep = 2;
 

@@ -3,7 +3,10 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <sys/stat.h>
+
 #include <cctype>
+#include <cstdarg>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +19,22 @@ namespace {
 char gVideoDriverName[64];
 char gAudioDriverName[64];
 bool gAudioOpen = false;
+// The last reason for a failure, also printed on standard error.
+char gLastError[512];
+
+void Fail(const char* inFormat, ...) __attribute__((format(printf, 1, 2)));
+void Fail(const char* inFormat, ...) {
+  va_list theArgs;
+  va_start(theArgs, inFormat);
+  vsnprintf(gLastError, sizeof gLastError, inFormat, theArgs);
+  va_end(theArgs);
+  std::fprintf(stderr, "%s\n", gLastError);
+}
+
+// SDL keeps a row's length in 16 bits and cannot allocate surfaces past a
+// few gigabytes; such modes are refused before SDL is asked.
+const long long kMaxRowBytes = 65535;
+const long long kMaxPixels = 1ll << 28;
 
 std::string Trim(const std::string& inText) {
   const char* theSpace = " \t\r\n";
@@ -104,9 +123,17 @@ void SDL_Config_DefaultConfig(SDL_Config& outConfig) {
 }
 
 int SDL_Config_LoadConfig(const char* inPath, SDL_Config& ioConfig) {
+  gLastError[0] = '\0';
   FILE* theFile = std::fopen(inPath, "rb");
+  struct stat theInfo;
+  if (theFile != nullptr && fstat(fileno(theFile), &theInfo) == 0 && S_ISDIR(theInfo.st_mode)) {
+    // A folder opens, and reads as an empty file.
+    std::fclose(theFile);
+    theFile = nullptr;
+    errno = EISDIR;
+  }
   if (theFile == nullptr) {
-    std::fprintf(stderr, "%s: cannot open the settings file: %s\n", inPath, std::strerror(errno));
+    Fail("%s: cannot open the settings file: %s", inPath, std::strerror(errno));
     return -1;
   }
   std::string theSection;
@@ -127,7 +154,7 @@ int SDL_Config_LoadConfig(const char* inPath, SDL_Config& ioConfig) {
     if (theText.empty() || theText[0] == ';' || theText[0] == '#') continue;
     if (theText[0] == '[') {
       if (theText.back() != ']') {
-        std::fprintf(stderr, "%s:%d: malformed section header '%s'\n", inPath, theLineNumber, theText.c_str());
+        Fail("%s:%d: malformed section header '%s'", inPath, theLineNumber, theText.c_str());
         theResult = -2;
         break;
       }
@@ -140,7 +167,7 @@ int SDL_Config_LoadConfig(const char* inPath, SDL_Config& ioConfig) {
     }
     size_t theEquals = theText.find('=');
     if (theEquals == std::string::npos) {
-      std::fprintf(stderr, "%s:%d: expected key=value, found '%s'\n", inPath, theLineNumber, theText.c_str());
+      Fail("%s:%d: expected key=value, found '%s'", inPath, theLineNumber, theText.c_str());
       theResult = -2;
       break;
     }
@@ -225,8 +252,8 @@ int SDL_Config_LoadConfig(const char* inPath, SDL_Config& ioConfig) {
       theKnown = false;
     }
     if (theWhat != nullptr) {
-      std::fprintf(stderr, "%s:%d: malformed value '%s' for %s: expected %s\n", inPath, theLineNumber,
-                   theValue.c_str(), theKey.c_str(), theWhat);
+      Fail("%s:%d: malformed value '%s' for %s: expected %s", inPath, theLineNumber, theValue.c_str(),
+           theKey.c_str(), theWhat);
       theResult = -2;
     } else if (!theKnown) {
       std::fprintf(stderr, "%s:%d: unknown key '%s' in [%s], ignored\n", inPath, theLineNumber, theKey.c_str(),
@@ -238,22 +265,29 @@ int SDL_Config_LoadConfig(const char* inPath, SDL_Config& ioConfig) {
 }
 
 SDL_Surface* SDL_Config_Init(SDL_Config& ioConfig) {
+  gLastError[0] = '\0';
+  long long theRowBytes = (long long)ioConfig.width * (ioConfig.bitsPerPixel > 0 ? (ioConfig.bitsPerPixel + 7) / 8 : 4);
+  if (ioConfig.width <= 0 || ioConfig.height <= 0 || theRowBytes > kMaxRowBytes ||
+      (long long)ioConfig.width * ioConfig.height > kMaxPixels) {
+    Fail("SDL_Config_Init: a %dx%d video mode is larger than SDL can allocate", ioConfig.width, ioConfig.height);
+    return nullptr;
+  }
   uint32_t theOthers = ioConfig.initFlags & ~uint32_t(SDL_INIT_VIDEO | SDL_INIT_AUDIO);
   if (SDL_Init(theOthers) != 0) {
-    std::fprintf(stderr, "SDL_Config_Init: SDL_Init failed: %s\n", SDL_GetError());
+    Fail("SDL_Config_Init: SDL_Init failed: %s", SDL_GetError());
     return nullptr;
   }
   if ((ioConfig.initFlags & SDL_INIT_VIDEO) != 0 &&
       !InitSubSystem(SDL_INIT_VIDEO, "SDL_VIDEODRIVER", ioConfig.videoDriver)) {
-    std::fprintf(stderr, "SDL_Config_Init: no video: %s\n", SDL_GetError());
+    Fail("SDL_Config_Init: no video: %s", SDL_GetError());
     SDL_Quit();
     return nullptr;
   }
   SDL_Surface* theScreen =
       SDL_SetVideoMode(ioConfig.width, ioConfig.height, ioConfig.bitsPerPixel, ioConfig.videoFlags);
   if (theScreen == nullptr) {
-    std::fprintf(stderr, "SDL_Config_Init: cannot open a %dx%dx%d video mode: %s\n", ioConfig.width,
-                 ioConfig.height, ioConfig.bitsPerPixel, SDL_GetError());
+    Fail("SDL_Config_Init: cannot open a %dx%dx%d video mode: %s", ioConfig.width, ioConfig.height,
+         ioConfig.bitsPerPixel, SDL_GetError());
     SDL_Quit();
     return nullptr;
   }
@@ -271,6 +305,8 @@ SDL_Surface* SDL_Config_Init(SDL_Config& ioConfig) {
   }
   return theScreen;
 }
+
+const char* SDL_Config_GetError() { return gLastError; }
 
 void SDL_Config_Quit() {
   if (gAudioOpen) {

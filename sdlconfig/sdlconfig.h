@@ -48,6 +48,10 @@ int SDL_Config_LoadConfig(const char* inPath, SDL_Config& ioConfig);
 // Returns the screen surface, or null (with SDL shut down again) on failure.
 SDL_Surface* SDL_Config_Init(SDL_Config& ioConfig);
 
+// The line that the last failed LoadConfig or Init printed on standard
+// error (without its newline), for a log; "" when it did not fail.
+const char* SDL_Config_GetError();
+
 // Closes the audio opened by SDL_Config_Init and shuts SDL down. Harmless
 // when nothing is open.
 void SDL_Config_Quit();

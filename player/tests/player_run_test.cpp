@@ -94,11 +94,15 @@ TEST(PlayerProgram, FailuresAtEveryStepLogTheirMessageAndUndoWhatWasBroughtUp) {
   const std::string theOneEvent = Event("recorder.so", "Record", 0, 10);
   const std::string theIni = "[video]\nwidth=64\nheight=48\n[audio]\nenabled=0\n";
   const Case theCases[] = {
-      {"no SDL.ini", Document(Settings(10), theRecorder, {}), {"recorder"}, "", "", Step(1), 1, {}},
+      {"no SDL.ini", Document(Settings(10), theRecorder, {}), {"recorder"}, "", "",
+       "SDL.ini: cannot open the settings file: No such file or directory\n" + Step(1), 1, {}},
       {"malformed SDL.ini", Document(Settings(10), theRecorder, {}), {"recorder"}, "[video]\nwidth=wide\n", "",
-       Step(1), 1, {}},
+       "SDL.ini:2: malformed value 'wide' for width: expected a number from 1 to 65535\n" + Step(1), 1, {}},
       {"no video mode", Document(Settings(10), theRecorder, {}), {"recorder"}, theIni, "SDL_VIDEODRIVER=nosuchdriver",
-       Step(1), 1, {}},
+       "SDL_Config_Init: no video: No available video device\n" + Step(1), 1, {}},
+      {"video mode larger than SDL can allocate", Document(Settings(10), theRecorder, {}), {"recorder"},
+       "[video]\nwidth=65535\nheight=65535\n", "",
+       "SDL_Config_Init: a 65535x65535 video mode is larger than SDL can allocate\n" + Step(1), 1, {}},
       {"library missing", Document(Settings(10), theRecorder, {}), {}, theIni, "",
        "Couldn't load library 'recorder.so'!\n", 1, {}},
       {"no Zorbit_Init (nor Zorbit_Quit)", Document(Settings(10), Library("noinit.so", {}), {}), {"noinit"}, theIni,
@@ -528,6 +532,31 @@ TEST(Music, StartPositionFollowsTheMusicAndVolumeIsScaled) {
       EXPECT_EQ(theCase.mixerVolume, theVolume);
     }
   }
+}
+
+// Start-up reads only regular files of the data folder: a FIFO or an endless
+// device would otherwise keep it from ever playing.
+TEST(PlayerProgram, DataFolderPrefetchPassesOverSpecialFiles) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(0), Library("recorder.so", {"Record"}), {}));
+  std::string theData = theFolder.Path() + "/zelth";
+  ASSERT_EQ(0, system(("mkdir -p '" + theData + "/folder' && mkfifo '" + theData + "/fifo' && ln -s /dev/zero '" +
+                       theData + "/zero' && echo data > '" + theData + "/plain'").c_str()));
+  PlayResult theRun = theFolder.RunProgram({"demo.xml"});
+  EXPECT_EQ(0, theRun.exitCode) << theRun.log;
+}
+
+TEST(PlayerProgram, SdlIniThatIsAFolderFailsLikeAMissingOne) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.Write("demo.xml", Document(Settings(0), Library("recorder.so", {"Record"}), {}));
+  ASSERT_EQ(0, system(("mkdir '" + theFolder.Path() + "/SDL.ini'").c_str()));
+  PlayResult theRun = theFolder.RunProgram({"demo.xml"});
+  EXPECT_EQ(1, theRun.exitCode);
+  EXPECT_EQ("SDL.ini: cannot open the settings file: Is a directory\nSomething went horribly wrong.  Stopped at step '1'.\n",
+            theRun.log);
 }
 
 }  // namespace

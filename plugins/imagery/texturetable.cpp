@@ -2,7 +2,9 @@
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
+#include <SDL/SDL_image.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "imageryhost.h"
@@ -113,6 +115,17 @@ TextureRecord* ProduceTextureFile(const char* inName) {
     return nullptr;
   }
   SDL_Surface* theImage = DecodeImage(theStream);
+  if (!theImage) {
+    // Some formats (TGA) carry no signature, so the untyped load cannot tell
+    // them; the file's extension names the type instead.
+    const char* theDot = strrchr(theFileName, '.');
+    const char* theSlash = strrchr(theFileName, '/');
+    if (theDot && theDot[1] && (!theSlash || theDot > theSlash) && SDL_RWseek(theStream, 0, RW_SEEK_SET) == 0) {
+      char theType[16];
+      snprintf(theType, sizeof theType, "%s", theDot + 1);
+      theImage = IMG_LoadTyped_RW(theStream, 0, theType);
+    }
+  }
   gHost.closeStream(theStream);
   if (!theImage) {
     ImageryWarn("IMG_Load couldn't load the file %s", inName);

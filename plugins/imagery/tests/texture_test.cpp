@@ -117,6 +117,30 @@ TEST_F(TextureTest, ImagePixelsArriveInTexturePaddedWithZeros) {
   EXPECT_TRUE(mHost.TakeWarnings().empty());
 }
 
+// TGA has no signature: the file's extension names the type.
+TEST_F(TextureTest, TgaImagesLoadByTheirExtension) {
+  TestImage theImage = MakePatternImage(3, 2, true);
+  std::string theBytes(18, '\0');
+  theBytes[2] = 2;  // uncompressed true colour
+  theBytes[12] = 3, theBytes[14] = 2, theBytes[16] = 32;
+  theBytes[17] = 0x28;  // 8 alpha bits, rows from the top
+  for (uint32_t thePixel : theImage.pixels)
+    for (int theShift : {0, 8, 16, 24}) theBytes.push_back(static_cast<char>(thePixel >> theShift));
+  for (const char* theName : {"pattern.tga", "pattern.TGA"}) {
+    SCOPED_TRACE(theName);
+    FILE* theFile = fopen(theName, "wb");
+    ASSERT_NE(theFile, nullptr);
+    fwrite(theBytes.data(), 1, theBytes.size(), theFile);
+    fclose(theFile);
+    TextureRecord* theRecord = Produce(theName);
+    ASSERT_NE(theRecord, nullptr) << mHost.TakeWarnings().size() << " warning(s)";
+    EXPECT_EQ(theRecord->width, 3);
+    EXPECT_EQ(theRecord->height, 2);
+    Texels theTexels = ReadTexels(theRecord->texture);
+    EXPECT_EQ(Hex(theTexels.At(2, 1)), Hex(theImage.At(2, 1)));
+  }
+}
+
 TEST_F(TextureTest, TransparentPaletteEntryBecomesZeroAlpha) {
   // 6 x 3 with a transparent diagonal and three opaque colours.
   TestImage theImage{6, 3, {}};
