@@ -17,6 +17,7 @@
 
 #include "basicexception.h"
 #include "binding.h"
+#include "displaycheck.h"
 #include "codepage.h"
 #include "gamma.h"
 #include "nametable.h"
@@ -151,6 +152,8 @@ int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
     CloseLog();
     return 1;
   }
+
+  if (!CheckDisplay()) return CloseLog(), 1;
 
   bool theSetupShown = false;
   if (inHooks.allowSetupWindow && !SetupWindowDisabled()) {

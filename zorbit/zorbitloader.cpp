@@ -12,6 +12,8 @@
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLString.hpp>
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -471,6 +473,11 @@ void Load(const char* inPath, const char* inData, size_t inSize, Demo& ioDemo, N
     Trace(inTrace, "Initializing XMLPlatformUtils", 46);
     XercesSession theSession;
     try {
+      // A folder or a FIFO is no document: the parser would leak on the
+      // one and wait forever on the other.
+      struct stat theInfo;
+      if (inData == nullptr && stat(inPath, &theInfo) == 0 && !S_ISREG(theInfo.st_mode))
+        throw BasicException("Couldn't load the demo %s, does this file exists?", inPath);
       Trace(inTrace, "Creating a new XercesDOMParser", 49);
       XercesDOMParser* theParser = theSession.MakeParser();
       Trace(inTrace, "parser->parse", 52);

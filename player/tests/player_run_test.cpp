@@ -559,4 +559,18 @@ TEST(PlayerProgram, SdlIniThatIsAFolderFailsLikeAMissingOne) {
             theRun.log);
 }
 
+TEST(PlayerProgram, WithoutADisplayItSaysSoAndLeavesTheTerminalAlone) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(0), Library("recorder.so", {"Record"}), {}));
+  const std::string theLine =
+      "no display: cannot open the X display \":4321\"; zorbit-capture renders a demo without one\n";
+  PlayResult theRun = theFolder.RunProgram({"demo.xml"}, "SDL_VIDEODRIVER= DISPLAY=:4321 WAYLAND_DISPLAY=");
+  EXPECT_EQ(1, theRun.exitCode);
+  EXPECT_EQ(theLine, theRun.log);
+  EXPECT_NE(std::string::npos, theRun.errors.find(theLine)) << theRun.errors;
+  EXPECT_TRUE(theRun.calls.empty());
+}
+
 }  // namespace

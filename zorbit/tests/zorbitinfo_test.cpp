@@ -1,5 +1,7 @@
 // zorbit-info as a demo maker runs it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <fstream>
@@ -72,6 +74,20 @@ TEST(ZorbitInfo, FailsWithTheLoadersMessage) {
   EXPECT_NE(theOutput.find("zorbit-info: Missing attribute \"LibraryFileName\" in element \"E\" (track 0, event 0)"),
             std::string::npos)
       << theOutput;
+}
+
+// A folder or a FIFO as the document: the loader's message, at once.
+TEST(ZorbitInfo, RefusesAPathThatIsNoRegularFile) {
+  const std::string theFifo = testing::TempDir() + "zorbit_info_fifo.xml";
+  std::remove(theFifo.c_str());
+  ASSERT_EQ(0, mkfifo(theFifo.c_str(), 0600));
+  for (const std::string& thePath : {testing::TempDir(), theFifo}) {
+    int theStatus = -1;
+    const std::string theOutput = RunInfo(thePath, theStatus);
+    EXPECT_EQ(1, WEXITSTATUS(theStatus)) << thePath;
+    EXPECT_NE(theOutput.find("zorbit-info: Couldn't load the demo " + thePath), std::string::npos) << theOutput;
+  }
+  std::remove(theFifo.c_str());
 }
 
 }  // namespace
