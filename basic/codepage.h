@@ -8,6 +8,9 @@
 // and characters outside the set must become exactly one '?'.
 #pragma once
 
+#include <langinfo.h>
+#include <strings.h>
+
 #include <cstdint>
 #include <string>
 
@@ -64,11 +67,48 @@ inline void AppendUtf8(char32_t inCode, std::string& ioText) {
   } else if (inCode < 0x800) {
     ioText += char(0xC0 | (inCode >> 6));
     ioText += char(0x80 | (inCode & 0x3F));
-  } else {
+  } else if (inCode < 0x10000) {
     ioText += char(0xE0 | (inCode >> 12));
     ioText += char(0x80 | ((inCode >> 6) & 0x3F));
     ioText += char(0x80 | (inCode & 0x3F));
+  } else {
+    ioText += char(0xF0 | (inCode >> 18));
+    ioText += char(0x80 | ((inCode >> 12) & 0x3F));
+    ioText += char(0x80 | ((inCode >> 6) & 0x3F));
+    ioText += char(0x80 | (inCode & 0x3F));
   }
+}
+
+// The characters of inLength UTF-16 units that Windows-1252 cannot hold.
+inline size_t CountOutside(const char16_t* inText, size_t inLength) {
+  size_t theCount = 0;
+  for (size_t i = 0; i < inLength; ++i) {
+    char32_t theCode = inText[i];
+    if (theCode >= 0xD800 && theCode <= 0xDFFF) {
+      if (theCode <= 0xDBFF && i + 1 < inLength && inText[i + 1] >= 0xDC00 && inText[i + 1] <= 0xDFFF) ++i;
+      ++theCount;
+    } else if (FromUnicode(theCode) < 0) {
+      ++theCount;
+    }
+  }
+  return theCount;
+}
+
+// UTF-16 text in UTF-8, every character kept (a lone surrogate becomes
+// U+FFFD): for messages about the document itself.
+inline std::string Utf16ToUtf8(const char16_t* inText) {
+  std::string theText;
+  for (const char16_t* p = inText; p != nullptr && *p != 0; ++p) {
+    char32_t theCode = *p;
+    if (theCode >= 0xD800 && theCode <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+      theCode = 0x10000 + ((theCode - 0xD800) << 10) + (p[1] - 0xDC00);
+      ++p;
+    } else if (theCode >= 0xD800 && theCode <= 0xDFFF) {
+      theCode = 0xFFFD;
+    }
+    AppendUtf8(theCode, theText);
+  }
+  return theText;
 }
 
 // Windows-1252 text in UTF-8: how a demo's file name is looked up on disk,
@@ -85,6 +125,18 @@ inline bool IsAscii(const char* inText) {
     if (static_cast<unsigned char>(*p) >= 0x80) return false;
   }
   return true;
+}
+
+// A text as the terminal shows it: as it is where the terminal's own code
+// page is Windows-1252 or Latin-1, UTF-8 everywhere else (an ASCII-only "C"
+// locale included, since terminals speak UTF-8 nearly everywhere). Needs
+// setlocale(LC_CTYPE, "") first to know the terminal's code page.
+inline std::string ForTerminal(const char* inText) {
+  const char* theCodeSet = nl_langinfo(CODESET);
+  const bool theEightBit = theCodeSet != nullptr &&
+                           (strcasecmp(theCodeSet, "CP1252") == 0 || strcasecmp(theCodeSet, "ISO-8859-1") == 0 ||
+                            strcasecmp(theCodeSet, "ISO-8859-15") == 0);
+  return theEightBit ? std::string(inText != nullptr ? inText : "") : ToUtf8(inText);
 }
 
 }  // namespace codepage

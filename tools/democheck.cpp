@@ -28,6 +28,7 @@
 
 #include "basicexception.h"
 #include "binding.h"
+#include "codepage.h"
 #include "demo.h"
 #include "nametable.h"
 #include "zorbitloader.h"
@@ -45,6 +46,7 @@ struct Element {
   int line = 0;
   int column = 0;
   bool hasChild = false;  // any content at all: text or elements
+  bool outsideCodePage = false;  // its text was reported as not fitting Windows-1252
   std::vector<Element*> children;  // owned by the Tree
 
   const std::string* Attribute(const char* inName) const {
@@ -81,13 +83,11 @@ const size_t kMaxSchemaDepth = 1000;
 // Thrown from the error handler to end a schema pass that has said enough.
 struct EnoughFindings {};
 
-std::string Local(const XMLCh* inText) {
-  if (!inText) return std::string();
-  char* theText = XMLString::transcode(inText);
-  std::string theResult(theText ? theText : "");
-  XMLString::release(&theText);
-  return theResult;
-}
+// Names and values as the author wrote them, in UTF-8 whatever the locale.
+std::string Local(const XMLCh* inText) { return codepage::Utf16ToUtf8(inText); }
+
+const char kOutsideCodePage[] =
+    "holds characters outside Windows-1252, the demo's code page; the player shows each of them as '?'";
 
 class Collector : public DefaultHandler {
  public:
@@ -112,6 +112,13 @@ class Collector : public DefaultHandler {
       theElement->line = static_cast<int>(mLocator->getLineNumber());
       theElement->column = static_cast<int>(mLocator->getColumnNumber());
     }
+    for (XMLSize_t i = 0; i < inAttributes.getLength(); ++i) {
+      const XMLCh* theValue = inAttributes.getValue(i);
+      if (codepage::CountOutside(theValue, XMLString::stringLen(theValue)) > 0)
+        mFindings.push_back({Finding::kWarning, theElement->line, theElement->column,
+                             "attribute \"" + Local(inAttributes.getQName(i)) + "\" of <" + theElement->name + "> " +
+                                 kOutsideCodePage});
+    }
     Element* theRaw = theElement.get();
     if (!mStack.empty()) {
       mStack.back()->hasChild = true;
@@ -122,8 +129,16 @@ class Collector : public DefaultHandler {
     mDepth = std::max(mDepth, mStack.size());
   }
 
-  void characters(const XMLCh* const, const XMLSize_t inLength) override {
-    if (mBuildTree && !mStack.empty() && inLength > 0) mStack.back()->hasChild = true;
+  void characters(const XMLCh* const inText, const XMLSize_t inLength) override {
+    if (!mBuildTree || mStack.empty() || inLength == 0) return;
+    Element* theElement = mStack.back();
+    theElement->hasChild = true;
+    // One finding per element, however many pieces the parser hands its text in.
+    if (!theElement->outsideCodePage && codepage::CountOutside(inText, inLength) > 0) {
+      theElement->outsideCodePage = true;
+      mFindings.push_back({Finding::kWarning, theElement->line, theElement->column,
+                           "the text of <" + theElement->name + "> " + kOutsideCodePage});
+    }
   }
 
   void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override {

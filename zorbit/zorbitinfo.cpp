@@ -8,6 +8,7 @@
 #include <string>
 
 #include "basicexception.h"
+#include "codepage.h"
 #include "demo.h"
 #include "nametable.h"
 #include "zorbitloader.h"
@@ -28,7 +29,7 @@ std::string Format(const char* inFormat, ...) {
 
 std::string TextName(const NameTable& inNames, int32_t inIndex) {
   const char* theText = GetNameFrom(inNames, inIndex);
-  return theText != nullptr ? Format("\"%s\" (text %d)", theText, inIndex) : Format("text %d, which does not exist", inIndex);
+  return theText != nullptr ? Format("\"%s\" (text %d)", codepage::ForTerminal(theText).c_str(), inIndex) : Format("text %d, which does not exist", inIndex);
 }
 
 const char* InterpolationName(uint32_t inInterpol) {
@@ -98,18 +99,18 @@ void Print(const Demo& inDemo, const NameTable& inNames) {
   printf("  running time: %d ms\n", inDemo.runningTime);
   printf("  OpenGL: %s\n", inDemo.useOpenGL ? "yes" : "no");
   printf("  input surfaces: %u\n", inDemo.inputSurfaceCount);
-  printf("  music: %s\n", inDemo.musicFile != nullptr ? inDemo.musicFile : "none");
+  printf("  music: %s\n", inDemo.musicFile != nullptr ? codepage::ForTerminal(inDemo.musicFile).c_str() : "none");
   printf("  aspect ratio: %d:%d\n", inDemo.aspectX, inDemo.aspectY);
 
   printf("Libraries: %u\n", inDemo.libraryCount);
   for (uint32_t theL = 0; theL < inDemo.libraryCount; ++theL) {
     const Library& theLibrary = inDemo.libraries[theL];
-    printf("  %s\n", theLibrary.fileName);
+    printf("  %s\n", codepage::ForTerminal(theLibrary.fileName).c_str());
     for (uint32_t theF = 0; theF < theLibrary.functionCount; ++theF) {
       const LibraryFunction& theFunction = theLibrary.functions[theF];
-      printf("    %s(", theFunction.name);
+      printf("    %s(", codepage::ForTerminal(theFunction.name).c_str());
       for (uint32_t theP = 0; theP < theFunction.paramNameCount; ++theP) {
-        printf("%s%s", theP > 0 ? ", " : "", theFunction.paramNames[theP]);
+        printf("%s%s", theP > 0 ? ", " : "", codepage::ForTerminal(theFunction.paramNames[theP]).c_str());
       }
       printf(")\n");
     }
@@ -122,8 +123,8 @@ void Print(const Demo& inDemo, const NameTable& inNames) {
     for (uint32_t theE = 0; theE < theTrack.eventCount; ++theE) {
       const Event& theEvent = theTrack.events[theE];
       printf("    Event %u: %u ms to %u ms (%u ms), %s in %s, %u param%s\n", theE, theEvent.startTime,
-             theEvent.endTime, theEvent.endTime - theEvent.startTime, theEvent.functionName,
-             theEvent.libraryFileName, theEvent.paramCount, theEvent.paramCount == 1 ? "" : "s");
+             theEvent.endTime, theEvent.endTime - theEvent.startTime, codepage::ForTerminal(theEvent.functionName).c_str(),
+             codepage::ForTerminal(theEvent.libraryFileName).c_str(), theEvent.paramCount, theEvent.paramCount == 1 ? "" : "s");
       if (!IsDeclared(inDemo, theEvent)) printf("      note: no Library element declares this function\n");
       if (theEvent.paramCount > ZORBIT_MAX_PARAMS) {
         printf("      note: more than %d values, the player never calls this event\n", int(ZORBIT_MAX_PARAMS));
@@ -135,7 +136,7 @@ void Print(const Demo& inDemo, const NameTable& inNames) {
   }
 
   printf("Texts: %d\n", inNames.count);
-  for (int32_t theI = 0; theI < inNames.count; ++theI) printf("  %d: \"%s\"\n", theI, inNames.texts[theI]);
+  for (int32_t theI = 0; theI < inNames.count; ++theI) printf("  %d: \"%s\"\n", theI, codepage::ForTerminal(inNames.texts[theI]).c_str());
 }
 
 }  // namespace
@@ -145,7 +146,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: zorbit-info DEMO.xml\n");
     return 2;
   }
-  setlocale(LC_ALL, "");  // texts are transcoded to the local code page
+  setlocale(LC_ALL, "");  // the terminal's code page, for showing texts
   Demo theDemo{};
   NameTable theNames{0, 0, nullptr};
   try {

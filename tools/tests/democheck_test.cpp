@@ -206,4 +206,26 @@ TEST(DemoCheck, EachCheckHasItsOwnTexts) {
   }
 }
 
+TEST(DemoCheck, CharactersOutsideTheCodePageAreWarnedAboutWhereTheyStand) {
+  const std::string thePath = testing::TempDir() + "codepage-check.xml";
+  std::ofstream(thePath) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                            "<Demo>\n"
+                            "<Settings RunningTime=\"1000\" NumberOfInputSurfaces=\"0\" InputMusicFile=\"\xE2\x99\xAA.ogg\"/>\n"
+                            "<Texts>\n"
+                            "<Text>Caf\xC3\xA9 5 \xE2\x82\xAC</Text>\n"
+                            "<Text>\xE6\x97\xA5\xE6\x9C\xAC</Text>\n"
+                            "<Text>\xF0\x9F\x8E\xB5</Text>\n"
+                            "</Texts>\n"
+                            "</Demo>\n";
+  auto theFindings = CheckDemo(thePath, Options());
+  EXPECT_TRUE(Has(theFindings, Finding::kWarning, 3, "attribute \"InputMusicFile\" of <Settings> holds characters outside Windows-1252"))
+      << Describe(theFindings);
+  EXPECT_FALSE(Has(theFindings, Finding::kWarning, 5, "outside Windows-1252")) << "accents and the euro sign fit\n"
+                                                                                << Describe(theFindings);
+  EXPECT_TRUE(Has(theFindings, Finding::kWarning, 6, "the text of <Text> holds characters outside Windows-1252"))
+      << Describe(theFindings);
+  EXPECT_TRUE(Has(theFindings, Finding::kWarning, 7, "shows each of them as '?'")) << Describe(theFindings);
+  std::remove(thePath.c_str());
+}
+
 }  // namespace
