@@ -497,6 +497,8 @@ TEST(Music, StartPositionFollowsTheMusicAndVolumeIsScaled) {
   const Case theCases[] = {
       {"Ogg Vorbis", "music.ogg", true, {"demo.xml", "5000"}, 5000, 128},
       {"Ogg Vorbis at half volume", "music.ogg", true, {"demo.xml", "5000", "128"}, 5000, 64},
+      // The document names it in its code page; the file's name on disk is UTF-8.
+      {"Ogg Vorbis named with an accent", "m\xC3\xBCsik.ogg", true, {"demo.xml", "5000"}, 5000, 128},
       {"WAV", "music.wav", true, {"demo.xml", "5000"}, 0, 128},
       {"music that does not load", "missing.ogg", true, {"demo.xml", "5000"}, 0, -1},
       {"no music named", nullptr, true, {"demo.xml", "5000"}, 0, -1},
@@ -505,7 +507,7 @@ TEST(Music, StartPositionFollowsTheMusicAndVolumeIsScaled) {
   DemoFolder theFolder;
   theFolder.AddPlugin("recorder");
   ASSERT_EQ(0, std::system(("cd '" + theFolder.Path() + "' && sox -q -n -r 22050 -c 1 music.ogg synth 8 sine 440 && " +
-                            "sox -q -n -r 22050 -c 1 music.wav synth 8 sine 440").c_str()));
+                            "sox -q -n -r 22050 -c 1 music.wav synth 8 sine 440 && cp music.ogg 'm\xC3\xBCsik.ogg'").c_str()));
   for (const Case& theCase : theCases) {
     SCOPED_TRACE(theCase.name);
     theFolder.Write("SDL.ini", std::string("[video]\nwidth=64\nheight=48\n[audio]\nenabled=") +

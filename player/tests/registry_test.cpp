@@ -173,6 +173,20 @@ TEST_F(Registry, StreamsOpenExistingFilesOnly) {
   std::remove(thePath.c_str());
 }
 
+// Plug-ins name files in the demo's code page (here "bild-\xFC.png", u with
+// diaeresis in Windows-1252); the file on disk is named in UTF-8.
+TEST_F(Registry, StreamsFindFilesNamedInTheCodePage) {
+  std::string thePath = testing::TempDir() + "bild-\xC3\xBC.png";
+  FILE* theFile = std::fopen(thePath.c_str(), "wb");
+  ASSERT_NE(nullptr, theFile);
+  std::fputs("png", theFile);
+  std::fclose(theFile);
+  SDL_RWops* theStream = OpenStream((testing::TempDir() + "bild-\xFC.png").c_str());
+  EXPECT_NE(nullptr, theStream) << "the Windows-1252 name is looked up as UTF-8";
+  CloseStream(theStream);
+  std::remove(thePath.c_str());
+}
+
 TEST(HostTable, SlotsHoldStateWarnAndTheServicesInOrder) {
   void* theTable[HOST_SLOT_COUNT] = {};
   int theState = 0;

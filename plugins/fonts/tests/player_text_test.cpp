@@ -160,4 +160,71 @@ TEST(PlayerText, TextEffectsShowTheirTextWhereTheCameraPutsIt) {
   EXPECT_LT(theGreen.minX, ScreenX(120.0 - 60.0 + 5.0)) << "the trail reaches towards the tail point";
 }
 
+// An accented line is as wide as the same line without accents: one glyph
+// per character, not the two bytes of its UTF-8 form. The font is named with
+// an accent too, and found on disk under its UTF-8 name.
+TEST(PlayerText, AccentedTextDrawsOneGlyphPerCharacter) {
+  ASSERT_TRUE(WaitForDisplay()) << "no X display";
+  const TempFolder theTemp("zorbit_fonts_accents");
+  ASSERT_FALSE(theTemp.Path().empty());
+  const std::string theFolder = theTemp.Path();
+  ASSERT_EQ(0, std::system(("cp '" TEXTPROBE_PATH "' '" + theFolder + "/textprobe.so'").c_str()));
+  ASSERT_EQ(0, std::system(("cp /usr/share/fonts/truetype/freefont/FreeSans.ttf '" + theFolder +
+                            "/Schrift-\xC3\xBC.ttf'").c_str()));
+  WriteFile(theFolder + "/SDL.ini", SilentWindowIni(320, 240));
+
+  const int theEnd = 400;
+  // Texts: 0 group, 1 font, 2 "Caf\xE9" (red, above), 3 "Cafe" (green, below).
+  auto theLine = [&](int inText, int inY, int inRed, int inGreen) {
+    return Track("fonts.so", "Text3D", theEnd,
+                 Consts({inText, 1, 48, 0, inY, 0, 0, 0, 0, 10000, inRed, inGreen, 0, 255, 770, 771, 100000, 0, 0}));
+  };
+  const std::string theDemo =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Demo>\n<Settings RunningTime=\"" + std::to_string(theEnd) +
+      "\" UseOpenGL=\"true\" NumberOfInputSurfaces=\"0\" AspectRatioX=\"4\" AspectRatioY=\"3\"/>\n"
+      "<Texts><Text>main</Text><Text>Schrift-\xC3\xBC.ttf</Text><Text>Caf\xC3\xA9</Text><Text>Cafe</Text></Texts>\n"
+      "<Libraries>\n"
+      "<Library FileName=\"scene.so\"><Function Name=\"Scene3D\"/></Library>\n"
+      "<Library FileName=\"fonts.so\"><Function Name=\"Text3D\"/></Library>\n"
+      "<Library FileName=\"textprobe.so\"><Function Name=\"SnapFrame\"/></Library>\n"
+      "</Libraries>\n<Tracks>\n" +
+      Track("scene.so", "Scene3D", theEnd, Consts({0, 0, 0, 500000, 0, 0, 0, 0, 1, 0, 0, 45000, 1000, 10000000, 3, 0, 0, 0})) +
+      theLine(2, 60000, 255, 0) + theLine(3, -90000, 0, 255) + Track("textprobe.so", "SnapFrame", theEnd, "") +
+      "</Tracks>\n</Demo>\n";
+  WriteFile(theFolder + "/demo.xml", theDemo);
+
+  const int theStatus = RunPlayerOnDisplay(ZORBIT_BIN_DIR "/player", theFolder, "demo.xml");
+  const std::string theLog = ReadFile(theFolder + "/Errorlog.txt");
+  ASSERT_TRUE(WIFEXITED(theStatus) && WEXITSTATUS(theStatus) == 0)
+      << "player failed: " << ReadFile(theFolder + "/stderr.txt") << theLog;
+  EXPECT_EQ(std::string::npos, theLog.find("font")) << "the accented font name is found\n" << theLog;
+  Image theFrame;
+  ASSERT_TRUE(ReadPpm(theFolder + "/frame.ppm", theFrame)) << "the probe saw no frame\n" << theLog;
+
+  const Blob theAccented = Find(theFrame, [](int r, int g, int b) { return r > 120 && g < 60 && b < 60; });
+  const Blob thePlain = Find(theFrame, [](int r, int g, int b) { return g > 120 && r < 60 && b < 60; });
+  ASSERT_GT(theAccented.count, 100) << "the accented line is not visible";
+  ASSERT_GT(thePlain.count, 100) << "the plain line is not visible";
+  const int theAccentedWidth = theAccented.maxX - theAccented.minX;
+  const int thePlainWidth = thePlain.maxX - thePlain.minX;
+  EXPECT_NEAR(theAccentedWidth, thePlainWidth, 4) << "\"Caf\xC3\xA9\" is as wide as \"Cafe\"; a line drawn from "
+                                                      "UTF-8 bytes is one glyph wider";
+  // The last glyph carries its accent: red pixels above the top of the plain
+  // line's last glyph ("e" is as high as the x-height, the acute rises above it).
+  int theAccentTop = 1 << 30, thePlainTop = 1 << 30;
+  const int theLastGlyphLeft = theAccented.maxX - thePlainWidth / 5;
+  for (int y = 0; y < theFrame.height; ++y) {
+    for (int x = theLastGlyphLeft; x <= theAccented.maxX; ++x) {
+      const unsigned char* p = &theFrame.rgb[(size_t(y) * size_t(theFrame.width) + size_t(x)) * 3];
+      if (p[0] > 120 && p[1] < 60 && p[2] < 60) theAccentTop = std::min(theAccentTop, y - theAccented.minY);
+    }
+    for (int x = thePlain.maxX - thePlainWidth / 5; x <= thePlain.maxX; ++x) {
+      const unsigned char* p = &theFrame.rgb[(size_t(y) * size_t(theFrame.width) + size_t(x)) * 3];
+      if (p[1] > 120 && p[0] < 60 && p[2] < 60) thePlainTop = std::min(thePlainTop, y - thePlain.minY);
+    }
+  }
+  EXPECT_EQ(theAccentTop, 0) << "the accented last glyph reaches as high as the line's capital C";
+  EXPECT_GT(thePlainTop, 3) << "the plain e stays below the capital C";
+}
+
 }  // namespace
