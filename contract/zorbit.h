@@ -120,9 +120,15 @@ typedef void* (*UseResourceFunction)(int32_t kind, int32_t nameIndex, void* user
 typedef void (*ReleaseResourceFunction)(int32_t kind, int32_t nameIndex, void* resource);
 // Offers a kind; producers of a kind are asked in registration order.
 typedef void (*RegisterKindFunction)(int32_t kind, ProduceFunction produce, ReleaseFunction release);
-// The demo's text number index, or null.
+// The demo's text number index, or null. Texts are in Windows-1252, one byte
+// per character (the document's characters outside it are '?'); byte c of a
+// text is the Windows-1252 character c, so 0xE9 is e acute and 0x80 the euro sign.
 typedef const char* (*GetTextFunction)(int32_t index);
 // Opens a named file for reading (relative names from the working directory), or null.
+// The name is in Windows-1252, as texts are; it is converted to UTF-8, the
+// file system's names, before the file is looked up. A plug-in that opens a
+// file named by a text without this service converts the name itself
+// (codepage::ToUtf8 in basic/codepage.h).
 typedef SDL_RWops* (*OpenStreamFunction)(const char* name);
 // Closes a stream from OpenStreamFunction together with its file.
 typedef void (*CloseStreamFunction)(SDL_RWops* stream);
