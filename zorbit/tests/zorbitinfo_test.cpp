@@ -9,8 +9,9 @@
 
 namespace {
 
-std::string RunInfo(const std::string& inArguments, int& outStatus) {
-  std::string theCommand = std::string(ZORBIT_BIN_DIR "/zorbit-info ") + inArguments + " 2>&1";
+std::string RunInfo(const std::string& inArguments, int& outStatus, const char* inLocale = nullptr) {
+  std::string theCommand = (inLocale ? std::string("LC_ALL=") + inLocale + " " : std::string()) +
+                           ZORBIT_BIN_DIR "/zorbit-info " + inArguments + " 2>&1";
   FILE* thePipe = popen(theCommand.c_str(), "r");
   std::string theOutput;
   char theChunk[4096];
@@ -59,6 +60,24 @@ TEST(ZorbitInfo, PointsOutEventsThePlayerCannotCall) {
   EXPECT_NE(theOutput.find("      note: more than 40 values, the player never calls this event\n", theSecond),
             std::string::npos)
       << theOutput;
+}
+
+// Texts are held in Windows-1252 and shown as the author wrote them: UTF-8 on
+// a UTF-8 terminal (and under the plain C locale), the bytes themselves on a
+// Latin-1 one.
+TEST(ZorbitInfo, ShowsTextsInTheTerminalsEncoding) {
+  const std::string thePath = testing::TempDir() + "zorbit_info_accents.xml";
+  std::ofstream(thePath) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><D><Settings RunningTime=\"1\" "
+                            "NumberOfInputSurfaces=\"0\" InputMusicFile=\"m\xC3\xBCsik.ogg\"/>"
+                            "<Texts><Text>Caf\xC3\xA9 5 \xE2\x82\xAC</Text></Texts></D>";
+  for (const char* theLocale : {"C.UTF-8", "C"}) {
+    int theStatus = -1;
+    const std::string theOutput = RunInfo("'" + thePath + "'", theStatus, theLocale);
+    EXPECT_EQ(theStatus, 0) << theOutput;
+    EXPECT_NE(theOutput.find("  0: \"Caf\xC3\xA9 5 \xE2\x82\xAC\"\n"), std::string::npos) << theLocale << "\n" << theOutput;
+    EXPECT_NE(theOutput.find("  music: m\xC3\xBCsik.ogg\n"), std::string::npos) << theLocale << "\n" << theOutput;
+  }
+  std::remove(thePath.c_str());
 }
 
 TEST(ZorbitInfo, FailsWithTheLoadersMessage) {
