@@ -439,7 +439,7 @@ void CheckTree(const Tree& inTree, const std::string& inPath, Context& ioContext
       for (const Element* theParam : theFunction->Children()) ioContext.Attributes(*theParam, {"Name"}, {}, {});
       if (const std::string* theFunctionName = theFunction->Attribute("Name")) theFunctions.insert(*theFunctionName);
     }
-    if (!FindPlugin(*theName, inPath, theOptions))
+    if (theOptions.findPlugins && !FindPlugin(*theName, inPath, theOptions))
       ioContext.Error(*theLibrary, "the plug-in \"" + *theName +
                                        "\" is not found beside the document, in the player's plug-in folders, "
                                        "or by the dynamic loader");

@@ -23,6 +23,8 @@ struct CheckOptions {
   std::vector<std::string> pluginDirs;
   // Also load the document with the player's own loader and report its verdict.
   bool runLoader = true;
+  // Look for the plug-ins the document names (dlopen may run their code).
+  bool findPlugins = true;
 };
 
 std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& inOptions);
