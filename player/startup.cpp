@@ -44,11 +44,6 @@ const char* const kNoSetupWindow =
     "We couldn't initialize the setup window. We'll just continue with the settings in the SDL.ini file, and hope "
     "we can initialize a window for the demo...\n";
 
-bool IsLogSwitch(const char* inArgument) {
-  return std::strcmp(inArgument, "log") == 0 || std::strcmp(inArgument, "Log") == 0 ||
-         std::strcmp(inArgument, "-log") == 0 || std::strcmp(inArgument, "-Log") == 0;
-}
-
 // Reads every file of the data folder once so that the first use of each
 // during the demo does not wait for the disk. The contents are discarded.
 void PrefetchDataFolder(const char* inFolder) {
@@ -78,33 +73,6 @@ bool SetupWindowDisabled() {
 }
 
 }  // namespace
-
-PlayerOptions ParseCommandLine(int argc, const char* const* argv) {
-  PlayerOptions theOptions;
-  if (argc > 1) {
-    theOptions.demoPath = argv[1];
-  } else if (argc > 0 && argv[0] != nullptr) {
-    // The program's own path with its extension replaced: player.exe -> player.xml.
-    std::string theOwn = argv[0];
-    theOptions.demoPath = theOwn;
-    for (size_t i = theOwn.size(); i-- > 1;) {
-      if (theOwn[i] == '.') {
-        theOptions.demoPath = theOwn.substr(0, i + 1) + "xml";
-        break;
-      }
-    }
-  }
-  if (argc > 2) theOptions.startMs = uint32_t(std::atoi(argv[2]));
-  if (argc > 3) theOptions.volume = std::atoi(argv[3]);
-  if (argc > 4) theOptions.gamma = std::atof(argv[4]);
-  for (int i = 1; i < argc; ++i) {
-    if (IsLogSwitch(argv[i])) {
-      theOptions.verbose = true;
-      break;
-    }
-  }
-  return theOptions;
-}
 
 bool ComputeLetterbox(float inScreenAspect, int32_t inAspectX, int32_t inAspectY, uint32_t inWidth, uint32_t inHeight,
                       OGLViewport& outViewport) {

@@ -1,4 +1,4 @@
-// Start-up and shutdown of the player: reads the command line, opens the log,
+// Start-up and shutdown of the player: reads the command line (options.h), opens the log,
 // brings up video, the plug-ins and the music in a fixed order, plays the
 // demo, and tears down exactly what was brought up.
 //
@@ -10,23 +10,10 @@
 #include <string>
 
 #include "frameloop.h"
+#include "options.h"
 #include "sdlconfig.h"
 
 struct OGLViewport;
-
-// What the command line asks for.
-struct PlayerOptions {
-  std::string demoPath;
-  uint32_t startMs = 0;  // start position; atoi of the second argument (negative wraps, as it always has)
-  int32_t volume = 255;  // music volume 0..255
-  double gamma = 1.0;
-  bool verbose = false;  // progress lines in the log
-};
-
-// player [demo file] [start ms] [volume] [gamma], "log"/"Log"/"-log"/"-Log"
-// anywhere. Without a demo file the program's own path with the extension
-// replaced by "xml" is used.
-PlayerOptions ParseCommandLine(int argc, const char* const* argv);
 
 // The viewport that letterboxes a demo of inAspectX:inAspectY on a screen of
 // inWidth x inHeight pixels whose shape is inScreenAspect (width / height).

@@ -8,37 +8,6 @@
 
 namespace {
 
-TEST(CommandLine, DemoPathStartVolumeGammaAndLogSwitch) {
-  struct Case {
-    std::vector<const char*> args;
-    const char* path;
-    uint32_t start;
-    int32_t volume;
-    double gamma;
-    bool verbose;
-  };
-  const Case theCases[] = {
-      {{"C:\\demo\\player.exe"}, "C:\\demo\\player.xml", 0, 255, 1.0, false},
-      {{"/opt/zorbit/player"}, "/opt/zorbit/player", 0, 255, 1.0, false},  // no extension: the path itself
-      {{"./player"}, "./player", 0, 255, 1.0, false},                        // a '.' at the front only does not count
-      {{"player", "show.xml", "log"}, "show.xml", 0, 255, 1.0, true},
-      {{"player", "log"}, "log", 0, 255, 1.0, true},                         // the first argument is always the path
-      {{"player", "show.xml", "15000", "128", "2.2"}, "show.xml", 15000, 128, 2.2, false},
-      {{"player", "show.xml", "15000", "-Log"}, "show.xml", 15000, 0, 1.0, true},  // atoi("-Log") is 0
-      {{"player", "show.xml", "LOG"}, "show.xml", 0, 255, 1.0, false},      // exact, case-sensitive
-  };
-  for (const Case& theCase : theCases) {
-    PlayerOptions theOptions = ParseCommandLine(int(theCase.args.size()), theCase.args.data());
-    std::string theLine;
-    for (const char* theArg : theCase.args) theLine += std::string(theArg) + " ";
-    EXPECT_EQ(theCase.path, theOptions.demoPath) << theLine;
-    EXPECT_EQ(theCase.start, theOptions.startMs) << theLine;
-    EXPECT_EQ(theCase.volume, theOptions.volume) << theLine;
-    EXPECT_DOUBLE_EQ(theCase.gamma, theOptions.gamma) << theLine;
-    EXPECT_EQ(theCase.verbose, theOptions.verbose) << theLine;
-  }
-}
-
 TEST(Letterbox, ViewportKeepsTheDemoShapeCentred) {
   struct Case {
     float screenAspect;
