@@ -7,12 +7,13 @@
 
 #include "capture.h"
 #include "ownxserver.h"
+#include "programinfo.h"
 
 namespace {
 
 void Usage(FILE* inOut) {
   std::fprintf(inOut,
-      "usage: zorbit-capture DEMO.xml OUTDIR [--fps N] [--size WxH] [--from MS] [--to MS] [--quiet] [--profile]\n"
+      "Usage: zorbit-capture DEMO.xml OUTDIR [--fps N] [--size WxH] [--from MS] [--to MS] [--quiet] [--profile]\n"
       "\n"
       "Plays DEMO.xml with the player's own start-up, plug-ins and frame loop on a\n"
       "fixed-step clock: frame k is drawn at demo time FROM + k * 1000 / N ms, so every\n"
@@ -26,7 +27,9 @@ void Usage(FILE* inOut) {
       "  --from MS    first frame's demo time (default 0)\n"
       "  --to MS      last demo time to capture (default: the demo's running time)\n"
       "  --quiet      no progress bar\n"
-      "  --profile    time every effect call and show each plug-in's share of a frame\n");
+      "  --profile    time every effect call and show each plug-in's share of a frame\n"
+      "  --help       print this help and exit\n"
+      "  --version    print the version and exit\n");
 }
 
 bool ReadNumber(const char* inText, long long inMin, long long inMax, long long& outValue) {
@@ -47,6 +50,9 @@ int main(int argc, char** argv) {
     if (theArg == "--help" || theArg == "-h") {
       Usage(stdout);
       return 0;
+    } else if (theArg == "--version") {
+      PrintVersion("zorbit-capture");
+      return 0;
     } else if (theArg == "--fps" && theHasValue && ReadNumber(argv[i + 1], 1, 1000, theValue)) {
       theOptions.fps = static_cast<int>(theValue);
       ++i;
@@ -61,8 +67,8 @@ int main(int argc, char** argv) {
       char theTail = 0;
       if (std::sscanf(argv[i + 1], "%dx%d%c", &theWidth, &theHeight, &theTail) != 2 || theWidth < 16 ||
           theHeight < 16 || theWidth > 8192 || theHeight > 8192) {
-        std::fprintf(stderr, "zorbit-capture: --size wants WIDTHxHEIGHT between 16 and 8192, not '%s'\n", argv[i + 1]);
-        return 2;
+        return UsageError("zorbit-capture",
+                          std::string("--size wants WIDTHxHEIGHT between 16 and 8192, not '") + argv[i + 1] + "'");
       }
       theOptions.width = theWidth;
       theOptions.height = theHeight;
@@ -72,23 +78,18 @@ int main(int argc, char** argv) {
     } else if (theArg == "--profile") {
       theOptions.profile = true;
     } else if (!theArg.empty() && theArg[0] == '-') {
-      std::fprintf(stderr, "zorbit-capture: unknown or incomplete option '%s'\n\n", theArg.c_str());
-      Usage(stderr);
-      return 2;
+      return UsageError("zorbit-capture", "unknown or incomplete option '" + theArg + "'");
     } else {
       thePositional.push_back(theArg);
     }
   }
-  if (thePositional.size() != 2) {
-    Usage(stderr);
-    return 2;
-  }
+  if (thePositional.size() != 2)
+    return UsageError("zorbit-capture", "which demo and which output folder? (zorbit-capture DEMO.xml OUTDIR)");
   theOptions.demoPath = thePositional[0];
   theOptions.outDir = thePositional[1];
   if (theOptions.toMs >= 0 && theOptions.toMs < theOptions.fromMs) {
-    std::fprintf(stderr, "zorbit-capture: --to (%lld) lies before --from (%u)\n", (long long)theOptions.toMs,
-                 theOptions.fromMs);
-    return 2;
+    return UsageError("zorbit-capture", "--to (" + std::to_string(theOptions.toMs) + ") lies before --from (" +
+                                            std::to_string(theOptions.fromMs) + ")");
   }
 
   OwnXServer theServer(theOptions.width, theOptions.height);

@@ -4,15 +4,17 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "democheck.h"
+#include "programinfo.h"
 #include "toolpaths.h"
 
 namespace {
 
 void Usage(FILE* inOut) {
   std::fprintf(inOut,
-               "usage: zorbit-check [--schema FILE] [--plugin-dir DIR]... [--no-loader] DEMO.xml...\n"
+               "Usage: zorbit-check [--schema FILE] [--plugin-dir DIR]... [--no-loader] DEMO.xml...\n"
                "\n"
                "Checks demo documents the way the player reads them and prints every problem as\n"
                "FILE:LINE:COLUMN: error|warning: message. Errors stop the player or make part of\n"
@@ -22,7 +24,9 @@ void Usage(FILE* inOut) {
                "  --schema FILE      XML Schema to validate <Demo> documents against\n"
                "                     (default: the installed or source tree's demo.xsd)\n"
                "  --plugin-dir DIR   also look for plug-in files in DIR\n"
-               "  --no-loader        do not run the player's own loader on the document\n");
+               "  --no-loader        do not run the player's own loader on the document\n"
+               "  --help             print this help and exit\n"
+               "  --version          print the version and exit\n");
 }
 
 }  // namespace
@@ -30,11 +34,15 @@ void Usage(FILE* inOut) {
 int main(int argc, char** argv) {
   CheckOptions theOptions;
   theOptions.schemaPath = FindSchema();
-  int theFiles = 0, theErrors = 0, theWarnings = 0;
+  // Options first, wherever they stand, so that a bad one stops before any document is read.
+  std::vector<std::string> theFiles;
   for (int i = 1; i < argc; ++i) {
     std::string theArg = argv[i];
     if (theArg == "--help" || theArg == "-h") {
       Usage(stdout);
+      return 0;
+    } else if (theArg == "--version") {
+      PrintVersion("zorbit-check");
       return 0;
     } else if (theArg == "--schema" && i + 1 < argc) {
       theOptions.schemaPath = argv[++i];
@@ -42,20 +50,21 @@ int main(int argc, char** argv) {
       theOptions.pluginDirs.insert(theOptions.pluginDirs.begin(), argv[++i]);
     } else if (theArg == "--no-loader") {
       theOptions.runLoader = false;
+    } else if ((theArg == "--schema" || theArg == "--plugin-dir") && i + 1 >= argc) {
+      return UsageError("zorbit-check", theArg + " needs a value");
     } else if (!theArg.empty() && theArg[0] == '-') {
-      Usage(stderr);
-      return 2;
+      return UsageError("zorbit-check", "unknown option '" + theArg + "'");
     } else {
-      ++theFiles;
-      for (const Finding& theFinding : CheckDemo(theArg, theOptions)) {
-        std::printf("%s\n", FormatFinding(theArg, theFinding).c_str());
-        (theFinding.severity == Finding::kError ? theErrors : theWarnings)++;
-      }
+      theFiles.push_back(theArg);
     }
   }
-  if (theFiles == 0) {
-    Usage(stderr);
-    return 2;
+  if (theFiles.empty()) return UsageError("zorbit-check", "which demo documents? (zorbit-check DEMO.xml...)");
+  int theErrors = 0, theWarnings = 0;
+  for (const std::string& theFile : theFiles) {
+    for (const Finding& theFinding : CheckDemo(theFile, theOptions)) {
+      std::printf("%s\n", FormatFinding(theFile, theFinding).c_str());
+      (theFinding.severity == Finding::kError ? theErrors : theWarnings)++;
+    }
   }
   std::fprintf(stderr, "zorbit-check: %d error(s), %d warning(s)\n", theErrors, theWarnings);
   return theErrors ? 1 : 0;

@@ -11,6 +11,7 @@
 #include "codepage.h"
 #include "demo.h"
 #include "nametable.h"
+#include "programinfo.h"
 #include "zorbitloader.h"
 
 namespace {
@@ -139,25 +140,54 @@ void Print(const Demo& inDemo, const NameTable& inNames) {
   for (int32_t theI = 0; theI < inNames.count; ++theI) printf("  %d: \"%s\"\n", theI, codepage::ForTerminal(inNames.texts[theI]).c_str());
 }
 
+void Usage() {
+  printf("Usage: zorbit-info DEMO.xml\n"
+         "Loads a demo document with the player's own loader and prints what the player\n"
+         "would play: settings, libraries and their functions, tracks, events with every\n"
+         "parameter, and the texts.\n"
+         "Exit status: 0 when the document loads, 1 when the loader rejects it (its\n"
+         "message goes to standard error), 2 on bad usage.\n"
+         "\n"
+         "  --help      print this help and exit\n"
+         "  --version   print the version and exit\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: zorbit-info DEMO.xml\n");
-    return 2;
+  const char* theFile = nullptr;
+  bool theOptionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string theArg = argv[i];
+    if (!theOptionsEnded && theArg == "--") {
+      theOptionsEnded = true;
+    } else if (!theOptionsEnded && (theArg == "--help" || theArg == "-h")) {
+      Usage();
+      return 0;
+    } else if (!theOptionsEnded && theArg == "--version") {
+      PrintVersion("zorbit-info");
+      return 0;
+    } else if (!theOptionsEnded && theArg.size() > 1 && theArg[0] == '-') {
+      return UsageError("zorbit-info", "unknown option '" + theArg + "'");
+    } else if (theFile != nullptr) {
+      return UsageError("zorbit-info", "one demo document at a time");
+    } else {
+      theFile = argv[i];
+    }
   }
+  if (theFile == nullptr) return UsageError("zorbit-info", "which demo document? (zorbit-info DEMO.xml)");
   setlocale(LC_ALL, "");  // the terminal's code page, for showing texts
   Demo theDemo{};
   NameTable theNames{0, 0, nullptr};
   try {
-    LoadDemo(argv[1], theDemo, theNames);
+    LoadDemo(theFile, theDemo, theNames);
   } catch (const BasicException& inFailure) {
     fprintf(stderr, "zorbit-info: %s\n", inFailure.GetMessage());
     DestroyDemo(theDemo);
     ClearNameTable(theNames);
     return 1;
   }
-  printf("Demo %s\n", argv[1]);
+  printf("Demo %s\n", theFile);
   Print(theDemo, theNames);
   DestroyDemo(theDemo);
   ClearNameTable(theNames);
