@@ -17,11 +17,18 @@
 
 #include "binding.h"
 #include "contactsheet.h"
+#include "basicexception.h"
+#include "demo.h"
+#include "framepipeline.h"
+#include "framereader.h"
 #include "frameloop.h"
+#include "nametable.h"
 #include "pngfile.h"
 #include "progressbar.h"
 #include "sdlconfig.h"
 #include "startup.h"
+#include "videowriter.h"
+#include "zorbitloader.h"
 
 namespace {
 
@@ -29,14 +36,16 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration inDuration) { return std::chrono::duration<double>(inDuration).count(); }
 
-// Frame k is shown at k * 1000 / fps ms after the start, whatever the speed
-// of the machine. It also marks when each frame begins and is shown.
+// Frame k is shown at floor(k * 1000 / fps) ms after the capture's first
+// frame, whatever the speed of the machine; the player starts at frame
+// inFirst's time, so a chunk's frames fall where they fall in the whole
+// capture. It also marks when each frame begins and is shown.
 class CaptureClock : public FrameClock {
  public:
-  explicit CaptureClock(int inFps) : mFps(inFps) {}
+  CaptureClock(const FrameRate& inFps, int64_t inFirst) : mFps(inFps), mIndex(inFirst), mFirst(inFirst) {}
   uint32_t NowMs() override {
     mFrameStart = Clock::now();
-    return CaptureFrameTime(0, mFps, mIndex);
+    return static_cast<uint32_t>(FrameTimeMs(0, mFps, mIndex) - FrameTimeMs(0, mFps, mFirst));
   }
   void FrameShown() override {
     ++mIndex;
@@ -47,8 +56,9 @@ class CaptureClock : public FrameClock {
   Clock::time_point mShown = Clock::now();
 
  private:
-  int mFps;
-  int64_t mIndex = 0;
+  FrameRate mFps;
+  int64_t mIndex;
+  int64_t mFirst;
 };
 
 // Effect time by plug-in file, over the whole capture and for the frame being drawn.
@@ -81,26 +91,9 @@ std::string Absolute(const std::string& inPath) {
   return std::string(theCwd) + "/" + inPath;
 }
 
-// The frame as it is about to be shown: the back buffer with OpenGL, output
-// surface 0 otherwise. Rows top to bottom.
-bool ReadFrame(const Demo& inDemo, Image& outImage) {
-  SDL_Surface* theScreen = SDL_GetVideoSurface();
-  if (!theScreen) return false;
-  if (inDemo.useOpenGL) {
-    outImage.width = theScreen->w;
-    outImage.height = theScreen->h;
-    outImage.rgba.resize(static_cast<size_t>(outImage.width) * outImage.height * 4);
-    std::vector<uint8_t> theRows(outImage.rgba.size());
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, outImage.width, outImage.height, GL_RGBA, GL_UNSIGNED_BYTE, theRows.data());
-    size_t theStride = static_cast<size_t>(outImage.width) * 4;
-    for (int y = 0; y < outImage.height; ++y)
-      std::memcpy(outImage.Pixel(0, y), &theRows[(outImage.height - 1 - y) * theStride], theStride);
-    for (size_t i = 3; i < outImage.rgba.size(); i += 4) outImage.rgba[i] = 255;  // frames are opaque
-    return true;
-  }
-  if (inDemo.outputSurfaceCount == 0 || !inDemo.outputSurfaces || !inDemo.outputSurfaces[0]) return false;
+// Output surface 0 of a demo drawn without OpenGL, rows top to bottom, opaque.
+std::shared_ptr<Image> ReadSurface(const Demo& inDemo, ImagePool& ioPool) {
+  if (inDemo.outputSurfaceCount == 0 || !inDemo.outputSurfaces || !inDemo.outputSurfaces[0]) return nullptr;
   SDL_PixelFormat theFormat;
   std::memset(&theFormat, 0, sizeof theFormat);
   theFormat.BitsPerPixel = 32;
@@ -114,25 +107,36 @@ bool ReadFrame(const Demo& inDemo, Image& outImage) {
   theFormat.Bshift = 16;
   theFormat.Ashift = 24;
   SDL_Surface* theCopy = SDL_ConvertSurface(inDemo.outputSurfaces[0], &theFormat, SDL_SWSURFACE);
-  if (!theCopy) return false;
-  outImage.width = theCopy->w;
-  outImage.height = theCopy->h;
-  outImage.rgba.resize(static_cast<size_t>(outImage.width) * outImage.height * 4);
+  if (!theCopy) return nullptr;
+  std::shared_ptr<Image> theImage = ioPool.Get(theCopy->w, theCopy->h);
   SDL_LockSurface(theCopy);
-  for (int y = 0; y < outImage.height; ++y)
-    std::memcpy(outImage.Pixel(0, y), static_cast<uint8_t*>(theCopy->pixels) + y * theCopy->pitch,
-                static_cast<size_t>(outImage.width) * 4);
+  for (int y = 0; y < theImage->height; ++y)
+    std::memcpy(theImage->Pixel(0, y), static_cast<uint8_t*>(theCopy->pixels) + y * theCopy->pitch,
+                static_cast<size_t>(theImage->width) * 4);
   SDL_UnlockSurface(theCopy);
   SDL_FreeSurface(theCopy);
-  for (size_t i = 3; i < outImage.rgba.size(); i += 4) outImage.rgba[i] = 255;
-  return true;
+  for (size_t i = 3; i < theImage->rgba.size(); i += 4) theImage->rgba[i] = 255;
+  return theImage;
+}
+
+// The demo's running time, for a chunk that must know the whole range before
+// the player starts; -1 when the document does not load (the player then
+// says why).
+int64_t RunningTime(const std::string& inDemoPath) {
+  Demo theDemo{};
+  NameTable theNames{0, 0, nullptr};
+  int64_t theTime = -1;
+  try {
+    LoadDemo(inDemoPath.c_str(), theDemo, theNames);
+    theTime = std::max<int32_t>(0, theDemo.runningTime);
+  } catch (const BasicException&) {
+  }
+  DestroyDemo(theDemo);
+  ClearNameTable(theNames);
+  return theTime;
 }
 
 }  // namespace
-
-uint32_t CaptureFrameTime(uint32_t inFromMs, int inFps, int64_t inIndex) {
-  return inFromMs + static_cast<uint32_t>(inIndex * 1000 / std::max(1, inFps));
-}
 
 CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
   CaptureResult theResult;
@@ -141,6 +145,32 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
     theResult.error = "cannot make the folder " + theOutDir + ": " + std::strerror(errno);
     return theResult;
   }
+  if (access(theOutDir.c_str(), W_OK) != 0) {
+    theResult.error = "cannot write into " + theOutDir + ": " + std::strerror(errno);
+    return theResult;
+  }
+  const FrameRate& theRate = inOptions.fps;
+
+  // The frames of the capture: all up to the last wanted time, or one chunk
+  // of them. The chunks of a range must split the same whole, so the running
+  // time is read from the document before the player starts.
+  int64_t theLastMs = inOptions.toMs;
+  int64_t theFirst = 0;
+  int64_t theTotal = -1;  // -1: known at the first frame
+  if (inOptions.chunks > 1) {
+    if (theLastMs < 0) theLastMs = RunningTime(inOptions.demoPath);
+    if (theLastMs < 0) theLastMs = inOptions.fromMs;  // the player reports the document
+    FrameRange theRange = ChunkRange(FramesUpTo(inOptions.fromMs, theLastMs, theRate), inOptions.chunk, inOptions.chunks);
+    theFirst = theRange.first;
+    theTotal = theRange.count;
+    if (theTotal == 0) {
+      theResult.error = "chunk " + std::to_string(inOptions.chunk) + " of " + std::to_string(inOptions.chunks) +
+                        " holds no frame";
+      return theResult;
+    }
+  }
+  theResult.firstFrame = theFirst;
+  const int64_t theStartMs = FrameTimeMs(inOptions.fromMs, theRate, theFirst);
 
   // The player runs from the demo's own folder, where the demo's files are found.
   const std::string theFolder = FolderOf(inOptions.demoPath);
@@ -158,38 +188,88 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
   theConfig.height = inOptions.height;
   theConfig.videoFlags = SDL_DOUBLEBUF;
 
-  // The frames of the contact sheet, spread evenly over the range.
-  int64_t theLastMs = inOptions.toMs;
-  int theTotal = 0;
+  const bool theWritesPng = inOptions.pngFrames && !inOptions.discard;
+  const bool theWritesVideo = !inOptions.videoPath.empty() && !inOptions.discard;
+  std::shared_ptr<ImagePool> thePool = ImagePool::Make();
+  BackBufferReader theReader(thePool, inOptions.serial ? 0 : 2);
+  VideoWriter theVideo;
+  std::unique_ptr<FramePipeline> thePipeline;
   std::vector<Image> theSheetFrames;
-  std::vector<int> theSheetIndexes;
+  std::vector<int64_t> theSheetIndexes;
   auto theHookEnd = Clock::now();
-  CaptureClock theClock(inOptions.fps);
+  CaptureClock theClock(theRate, theFirst);
   PlugInProfile theProfile;
   if (inOptions.profile) SetEffectProfile(&theProfile);
   std::unique_ptr<ProgressBar> theBar;
-  int theFrame = 0;
-  Image theImage;
+  int64_t theFrame = 0;      // frames drawn, from the capture's first
+  int64_t theCollected = 0;  // frames read back and handed on
+  bool theStopped = false;
+  Clock::time_point theCaptureStart;
+
+  // A frame read back: onto the contact sheet if it is one of its frames, and
+  // to the outputs.
+  auto theDeliver = [&](std::shared_ptr<Image> inImage) {
+    const int64_t theIndex = theCollected++;
+    if (!inImage) {
+      if (theResult.error.empty()) theResult.error = "cannot read frame " + std::to_string(theFirst + theIndex) + " back";
+      return;
+    }
+    ++theResult.frames;
+    if (std::binary_search(theSheetIndexes.begin(), theSheetIndexes.end(), theIndex))
+      theSheetFrames.push_back(
+          ScaleImage(*inImage, 320, std::max(1, 320 * inImage->height / std::max(1, inImage->width))));
+    if (thePipeline && !thePipeline->Submit(theFirst + theIndex, std::move(inImage)) && theResult.error.empty())
+      theResult.error = thePipeline->Finish();
+  };
 
   PlayerHooks theHooks;
   theHooks.clock = &theClock;
   theHooks.config = &theConfig;
   theHooks.allowSetupWindow = false;
-  theHooks.afterDraw = [&](const Demo& inDemo, uint32_t inTime) {
+  theHooks.afterDraw = [&](const Demo& inDemo, uint32_t /*inTime*/) {
+    if (theStopped) return;
     auto theStart = Clock::now();
     if (theFrame > 0) theResult.swapSeconds += Seconds(theClock.mShown - theHookEnd);
     theResult.runtimeSeconds += Seconds(theStart - theClock.mFrameStart) - theProfile.mFrame;
     theProfile.mFrame = 0;
+    SDL_Surface* theScreen = SDL_GetVideoSurface();
     if (theFrame == 0) {
+      theCaptureStart = theStart;
       if (inDemo.musicFile) theResult.musicPath = Absolute(inDemo.musicFile);  // still in the demo's folder
-      if (theLastMs < 0 || theLastMs > inDemo.runningTime) theLastMs = std::max<int32_t>(0, inDemo.runningTime);
-      theTotal = theLastMs < inOptions.fromMs
-                     ? 1
-                     : static_cast<int>((theLastMs - inOptions.fromMs) * inOptions.fps / 1000) + 1;
-      int theCount = std::min(inOptions.sheetFrames, theTotal);
-      for (int i = 0; i < theCount; ++i)
-        theSheetIndexes.push_back(theCount == 1 ? 0 : static_cast<int>(int64_t(i) * (theTotal - 1) / (theCount - 1)));
-      if (!inOptions.quiet) theBar = std::make_unique<ProgressBar>(stderr, theTotal, "frames");
+      if (theTotal < 0) {
+        if (theLastMs < 0 || theLastMs > inDemo.runningTime) theLastMs = std::max<int32_t>(0, inDemo.runningTime);
+        theTotal = std::max<int64_t>(1, FramesUpTo(inOptions.fromMs, theLastMs, theRate));
+      }
+      int64_t theCount = std::min<int64_t>(inOptions.sheetFrames, theTotal);
+      for (int64_t i = 0; i < theCount; ++i) theSheetIndexes.push_back(theCount == 1 ? 0 : i * (theTotal - 1) / (theCount - 1));
+      const int theWidth = theScreen ? theScreen->w : inOptions.width;
+      const int theHeight = theScreen ? theScreen->h : inOptions.height;
+      if (theWritesVideo) {
+        VideoOptions theVideoOptions;
+        theVideoOptions.path = Absolute(inOptions.videoPath);
+        theVideoOptions.rate = theRate;
+        theVideoOptions.musicPath = theResult.musicPath;
+        theVideoOptions.musicStartMs = static_cast<uint32_t>(theStartMs);
+        // A chunk's sound is its own stretch of the music, so that the chunks join.
+        if (inOptions.chunks > 1 && inOptions.chunk < inOptions.chunks)
+          theVideoOptions.musicLengthMs = FrameTimeMs(inOptions.fromMs, theRate, theFirst + theTotal) - theStartMs;
+        theVideoOptions.crf = inOptions.crf;
+        theVideoOptions.preset = inOptions.preset;
+        theVideoOptions.lossless = inOptions.lossless;
+        std::string theError;
+        if (theVideo.Start(theVideoOptions, theWidth, theHeight, theOutDir + "/ffmpeg.log", theError))
+          theResult.videoPath = theVideoOptions.path;
+        else
+          theResult.error = theError;
+      }
+      if (theResult.error.empty() && (theWritesPng || theWritesVideo)) {
+        FrameOutputs theOutputs;
+        if (theWritesPng) theOutputs.pngFolder = theOutDir;
+        if (theWritesVideo) theOutputs.video = &theVideo;
+        theOutputs.workers = inOptions.serial ? 0 : 2;
+        thePipeline = std::make_unique<FramePipeline>(theOutputs, static_cast<size_t>(theWidth) * theHeight * 4);
+      }
+      if (!inOptions.quiet) theBar = std::make_unique<ProgressBar>(stderr, static_cast<int>(theTotal), "frames");
     }
     if (inOptions.profile && inDemo.useOpenGL) {
       // A software renderer draws when the pixels are wanted: wait for it
@@ -199,39 +279,67 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
       theResult.finishSeconds += Seconds(theFinished - theStart);
       theStart = theFinished;
     }
-    bool theRead = ReadFrame(inDemo, theImage);
-    auto theRead1 = Clock::now();
-    theResult.readbackSeconds += Seconds(theRead1 - theStart);
-    if (theRead) {
-      char theName[64];
-      std::snprintf(theName, sizeof theName, "/frame%05d.png", theFrame);
-      std::string theError;
-      if (!WritePng(theOutDir + theName, theImage, &theError) && theResult.error.empty()) theResult.error = theError;
-      else ++theResult.frames;
-      if (std::binary_search(theSheetIndexes.begin(), theSheetIndexes.end(), theFrame))
-        theSheetFrames.push_back(ScaleImage(theImage, 320, std::max(1, 320 * theImage.height / std::max(1, theImage.width))));
+    // The last frame, or a failure: ask the loop to stop after this frame and
+    // collect every frame still in flight while OpenGL is there.
+    const bool theLast = theFrame + 1 >= theTotal || !theResult.error.empty();
+    if (theResult.error.empty()) {
+      if (inDemo.useOpenGL && theScreen) theReader.Queue(theScreen->w, theScreen->h);
+    }
+    auto theQueued = Clock::now();
+    theResult.readbackSeconds += Seconds(theQueued - theStart);
+    if (inDemo.useOpenGL) {
+      while (theReader.Pending() > 0 && (theReader.Full() || theLast)) theDeliver(theReader.Take());
+      if (theLast) theReader.Release();
+    } else if (theResult.error.empty()) {
+      theDeliver(ReadSurface(inDemo, *thePool));
     }
     ++theFrame;
-    if (theBar) theBar->Update(theFrame);
-    // Past the last wanted time: ask the loop to stop after this frame.
-    if (static_cast<int64_t>(inTime) >= theLastMs || !theResult.error.empty()) {
+    if (theBar) {
+      char theNote[48] = "";
+      if (thePipeline && !inOptions.serial)
+        std::snprintf(theNote, sizeof theNote, "  queue %d/%d", thePipeline->Queued(), thePipeline->Capacity());
+      theBar->Update(static_cast<int>(theFrame), theNote);
+    }
+    if (theLast) {
+      theStopped = true;
       SDL_Event theQuit;
       std::memset(&theQuit, 0, sizeof theQuit);
       theQuit.type = SDL_QUIT;
       SDL_PushEvent(&theQuit);
     }
     theHookEnd = Clock::now();
-    theResult.writeSeconds += Seconds(theHookEnd - theRead1);
+    theResult.collectSeconds += Seconds(theHookEnd - theQueued);
   };
 
-  std::string theStartText = std::to_string(inOptions.fromMs);
+  std::string theStartText = std::to_string(theStartMs);
   std::vector<char*> theArgs{const_cast<char*>("zorbit-capture"), const_cast<char*>(theDemo.c_str()),
                              const_cast<char*>(theStartText.c_str())};
   theResult.exitCode = RunPlayer(static_cast<int>(theArgs.size()), theArgs.data(), theHooks);
   SetEffectProfile(nullptr);
   theResult.effectSeconds = theProfile.mTotals;
-  if (theBar) theBar->Finish();
   if (chdir(theOldCwd) != 0) { /* the outputs use absolute paths */ }
+
+  if (thePipeline) {
+    std::string theError = thePipeline->Finish();
+    if (theResult.error.empty()) theResult.error = theError;
+    theResult.pngFrames = static_cast<int>(thePipeline->PngFrames());
+    theResult.queueSeconds = thePipeline->BlockedSeconds();
+    theResult.encodeSeconds = thePipeline->EncodeSeconds();
+    theResult.pipeSeconds = thePipeline->PipeSeconds();
+  }
+  if (theBar) theBar->Finish();
+  if (!theResult.videoPath.empty()) {
+    std::string theError;
+    if (!theVideo.Finish(theError) || !theResult.error.empty()) {
+      if (theResult.error.empty()) theResult.error = theError;
+      else if (std::remove(theResult.videoPath.c_str()) == 0) theResult.error += " (the unfinished video was removed)";
+      theResult.videoPath.clear();
+    }
+  }
+  if (theFrame > 0) theResult.captureSeconds = Seconds(Clock::now() - theCaptureStart);
+  if (theResult.error.empty() && theTotal > 0 && theResult.frames < theTotal)
+    theResult.error = "the player stopped after " + std::to_string(theResult.frames) + " of " +
+                      std::to_string(theTotal) + " frames";
 
   if (!theSheetFrames.empty()) {
     theResult.sheetPath = theOutDir + "/contact-sheet.png";

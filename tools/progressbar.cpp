@@ -13,7 +13,8 @@ std::string ProgressBar::Render(int inDone, int inTotal, const char* inUnit, dou
   inDone = std::clamp(inDone, 0, inTotal);
   int theFilled = static_cast<int>(static_cast<long long>(inWidth) * inDone / inTotal);
   std::string theBar = "[" + std::string(theFilled, '#') + std::string(inWidth - theFilled, '.') + "]";
-  double theRate = inSeconds > 0 ? inDone / inSeconds : 0.0;
+  // A rate over the first moments says nothing yet.
+  double theRate = inSeconds >= 0.25 ? inDone / inSeconds : 0.0;
   char theText[160];
   if (theRate > 0) {
     double theLeft = (inTotal - inDone) / theRate;
@@ -25,17 +26,17 @@ std::string ProgressBar::Render(int inDone, int inTotal, const char* inUnit, dou
   return theBar + theText;
 }
 
-void ProgressBar::Update(int inDone) {
+void ProgressBar::Update(int inDone, const char* inNote) {
   double theSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - mStart).count();
   if (mTerminal) {
-    std::fprintf(mOut, "\r%s\033[K", Render(inDone, mTotal, mUnit.c_str(), theSeconds, 40).c_str());
+    std::fprintf(mOut, "\r%s%s\033[K", Render(inDone, mTotal, mUnit.c_str(), theSeconds, 40).c_str(), inNote);
     std::fflush(mOut);
     return;
   }
   int theTenth = static_cast<int>(10LL * inDone / mTotal);
   if (theTenth != mLastTenth) {
     mLastTenth = theTenth;
-    std::fprintf(mOut, "%s\n", Render(inDone, mTotal, mUnit.c_str(), theSeconds, 20).c_str());
+    std::fprintf(mOut, "%s%s\n", Render(inDone, mTotal, mUnit.c_str(), theSeconds, 20).c_str(), inNote);
     std::fflush(mOut);
   }
 }

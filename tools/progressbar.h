@@ -9,7 +9,8 @@
 class ProgressBar {
  public:
   ProgressBar(FILE* inOut, int inTotal, const char* inUnit);
-  void Update(int inDone);
+  // inNote follows the bar (the state of an output queue, say).
+  void Update(int inDone, const char* inNote = "");
   void Finish();
 
   // The text of the bar for a state, without the carriage return (for tests).

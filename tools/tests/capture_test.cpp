@@ -1,0 +1,208 @@
+// zorbit-capture as a user runs it, on the showcase: the fast path gives the
+// frames of the serial one, chunks join to one capture, videos hold one frame
+// per captured frame and the music, fractional rates land on the right
+// times, and failures say why.
+#include <gtest/gtest.h>
+#include <dirent.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "pngfile.h"
+#include "tempfolder.h"
+
+namespace {
+
+const std::string kShowcase = ZORBIT_SOURCE_DIR "/demos/showcase/showcase.xml";
+
+struct CommandRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(const std::string& inPath) {
+  std::ifstream theFile(inPath, std::ios::binary);
+  std::stringstream theText;
+  theText << theFile.rdbuf();
+  return theText.str();
+}
+
+// inCommand with standard output and error kept apart.
+CommandRun Shell(const std::string& inFolder, const std::string& inCommand) {
+  CommandRun theRun;
+  const std::string theOut = inFolder + "/.out", theErr = inFolder + "/.err";
+  int theWait = std::system((inCommand + " >'" + theOut + "' 2>'" + theErr + "' </dev/null").c_str());
+  theRun.status = WIFEXITED(theWait) ? WEXITSTATUS(theWait) : -1;
+  theRun.out = ReadAll(theOut);
+  theRun.err = ReadAll(theErr);
+  std::remove(theOut.c_str());
+  std::remove(theErr.c_str());
+  return theRun;
+}
+
+CommandRun Capture(const std::string& inFolder, const std::string& inOut, const std::string& inArguments,
+            const std::string& inEnvironment = "") {
+  return Shell(inFolder, inEnvironment + " " ZORBIT_BIN_DIR "/zorbit-capture '" + kShowcase + "' '" + inOut +
+                             "' --size 160x90 --quiet " + inArguments);
+}
+
+// The frame files of a folder, by name, with their bytes.
+std::map<std::string, std::string> Frames(const std::string& inFolder) {
+  std::map<std::string, std::string> theFrames;
+  if (DIR* theDir = opendir(inFolder.c_str())) {
+    while (dirent* theEntry = readdir(theDir)) {
+      std::string theName = theEntry->d_name;
+      if (theName.rfind("frame", 0) == 0) theFrames[theName] = ReadAll(inFolder + "/" + theName);
+    }
+    closedir(theDir);
+  }
+  return theFrames;
+}
+
+// What ffprobe says of one stream kind: number of frames and duration.
+struct Stream {
+  long long frames = -1;
+  double seconds = -1;
+};
+Stream Probe(const std::string& inFolder, const std::string& inVideo, const char* inKind) {
+  CommandRun theRun = Shell(inFolder, std::string("ffprobe -v error -count_frames -select_streams ") + inKind +
+                                   " -show_entries stream=nb_read_frames,duration -of default=nw=1 '" + inVideo + "'");
+  Stream theStream;
+  std::istringstream theLines(theRun.out);
+  std::string theLine;
+  while (std::getline(theLines, theLine)) {
+    if (theLine.rfind("nb_read_frames=", 0) == 0) theStream.frames = std::atoll(theLine.c_str() + 15);
+    if (theLine.rfind("duration=", 0) == 0) theStream.seconds = std::atof(theLine.c_str() + 9);
+  }
+  return theStream;
+}
+
+TEST(Capture, SpeedUpsGiveTheFramesOfTheSerialPath) {
+  TempFolder theFolder("capture_same");
+  ASSERT_EQ(0, Capture(theFolder.Path(), theFolder.Path() + "/serial", "--from 20000 --to 21000 --serial").status);
+  CommandRun theFast = Capture(theFolder.Path(), theFolder.Path() + "/fast", "--from 20000 --to 21000");
+  ASSERT_EQ(0, theFast.status) << theFast.err;
+  auto theSerial = Frames(theFolder.Path() + "/serial");
+  EXPECT_EQ(26u, theSerial.size());
+  EXPECT_TRUE(theSerial == Frames(theFolder.Path() + "/fast")) << "the pipelined capture wrote other frames";
+  // The frames are opaque RGB files whose pixels read back as drawn.
+  Image theFrame;
+  ASSERT_TRUE(ReadPng(theFolder.Path() + "/fast/frame00025.png", theFrame));
+  EXPECT_EQ(160, theFrame.width);
+  EXPECT_TRUE(IsOpaque(theFrame));
+}
+
+TEST(Capture, ChunksJoinToExactlyTheFramesOfOneCapture) {
+  TempFolder theFolder("capture_chunks");
+  const std::string theRange = "--from 30000 --to 31500 --fps 30000/1001";
+  ASSERT_EQ(0, Capture(theFolder.Path(), theFolder.Path() + "/whole", theRange).status);
+  std::map<std::string, std::string> theJoined;
+  for (int k = 1; k <= 3; ++k) {
+    const std::string theOut = theFolder.Path() + "/chunk" + std::to_string(k);
+    CommandRun theRun = Capture(theFolder.Path(), theOut, theRange + " --chunk " + std::to_string(k) + "/3");
+    ASSERT_EQ(0, theRun.status) << theRun.err;
+    for (auto& theFrame : Frames(theOut)) EXPECT_TRUE(theJoined.insert(theFrame).second) << "twice: " << theFrame.first;
+  }
+  auto theWhole = Frames(theFolder.Path() + "/whole");
+  EXPECT_EQ(45u, theWhole.size());  // 1500 ms at 29.97 frames a second, and the first frame
+  EXPECT_EQ(theWhole.size(), theJoined.size());
+  for (auto& theFrame : theWhole) EXPECT_TRUE(theJoined[theFrame.first] == theFrame.second) << theFrame.first;
+}
+
+TEST(Capture, VideoHoldsOneFramePerCapturedFrameAndTheMusicFromTheStart) {
+  TempFolder theFolder("capture_video");
+  const std::string theVideo = theFolder.Path() + "/out/showcase.mp4";
+  CommandRun theRun = Capture(theFolder.Path(), theFolder.Path() + "/out", "--from 50000 --to 51000 --video '" + theVideo + "'");
+  ASSERT_EQ(0, theRun.status) << theRun.err;
+  EXPECT_TRUE(Frames(theFolder.Path() + "/out").empty()) << "PNG frames without --frames";
+  Stream theFrames = Probe(theFolder.Path(), theVideo, "v:0");
+  EXPECT_EQ(26, theFrames.frames);
+  // The showcase's music runs 64 s: the sound is its last 14 s.
+  Stream theSound = Probe(theFolder.Path(), theVideo, "a:0");
+  EXPECT_NEAR(14.0, theSound.seconds, 0.1);
+}
+
+TEST(Capture, LosslessVideoDecodesToThePngFramesPixels) {
+  TempFolder theFolder("capture_lossless");
+  const std::string theOut = theFolder.Path() + "/out";
+  const std::string theVideo = theOut + "/frames.mkv";
+  CommandRun theRun = Capture(theFolder.Path(), theOut, "--from 41000 --to 41400 --frames --lossless --video '" + theVideo + "'");
+  ASSERT_EQ(0, theRun.status) << theRun.err;
+  const std::string theRaw = theFolder.Path() + "/decoded.rgba";
+  ASSERT_EQ(0, Shell(theFolder.Path(), "ffmpeg -v error -i '" + theVideo + "' -f rawvideo -pix_fmt rgba '" + theRaw + "'").status);
+  const std::string theBytes = ReadAll(theRaw);
+  const size_t theFrameBytes = 160 * 90 * 4;
+  ASSERT_EQ(11 * theFrameBytes, theBytes.size());
+  for (int i = 0; i < 11; ++i) {
+    char theName[32];
+    std::snprintf(theName, sizeof theName, "/frame%05d.png", i);
+    Image theFrame;
+    ASSERT_TRUE(ReadPng(theOut + theName, theFrame));
+    EXPECT_TRUE(std::equal(theFrame.rgba.begin(), theFrame.rgba.end(), theBytes.begin() + i * theFrameBytes,
+                           [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); }))
+        << "frame " << i << " differs from its PNG";
+  }
+}
+
+TEST(Capture, FractionalRatesLandOnTheExactTimes) {
+  TempFolder theFolder("capture_ntsc");
+  // Frame 1000 at 60000/1001 lies at floor(1000 * 1000 * 1001 / 60000) = 16683 ms.
+  CommandRun theRun = Capture(theFolder.Path(), theFolder.Path() + "/a", "--fps 60000/1001 --to 16683 --discard");
+  ASSERT_EQ(0, theRun.status) << theRun.err;
+  EXPECT_EQ(0u, theRun.out.find("1001 frames")) << theRun.out;
+  theRun = Capture(theFolder.Path(), theFolder.Path() + "/b", "--fps 60000/1001 --to 16682 --discard");
+  ASSERT_EQ(0, theRun.status) << theRun.err;
+  EXPECT_EQ(0u, theRun.out.find("1000 frames")) << theRun.out;
+}
+
+TEST(Capture, FailuresSayWhyExitOneAndLeaveNoHalfWrittenVideo) {
+  TempFolder theFolder("capture_fail");
+  const std::string thePath = theFolder.Path();
+
+  // No ffmpeg on PATH.
+  mkdir((thePath + "/empty").c_str(), 0755);
+  CommandRun theRun = Capture(thePath, thePath + "/noffmpeg", "--to 200 --video '" + thePath + "/noffmpeg/v.mp4'",
+                       "PATH='" + thePath + "/empty'");
+  EXPECT_EQ(1, theRun.status);
+  EXPECT_NE(std::string::npos, theRun.err.find("ffmpeg")) << theRun.err;
+  EXPECT_NE(0, access((thePath + "/noffmpeg/v.mp4").c_str(), F_OK));
+
+  // ffmpeg refuses the encode: its own words come along, the file goes.
+  theRun = Capture(thePath, thePath + "/badpreset", "--to 200 --preset nosuchpreset --video '" + thePath + "/badpreset/v.mp4'");
+  EXPECT_EQ(1, theRun.status);
+  EXPECT_NE(std::string::npos, theRun.err.find("ffmpeg: ")) << theRun.err;
+  EXPECT_NE(0, access((thePath + "/badpreset/v.mp4").c_str(), F_OK));
+
+  // An output folder that cannot be made.
+  std::ofstream(thePath + "/plainfile") << "x";
+  theRun = Capture(thePath, thePath + "/plainfile/out", "--to 200");
+  EXPECT_EQ(1, theRun.status);
+  EXPECT_NE(std::string::npos, theRun.err.find("plainfile/out")) << theRun.err;
+
+  // A full disk.
+  const std::string theSmall = thePath + "/small";
+  mkdir(theSmall.c_str(), 0755);
+  if (mount("tmpfs", theSmall.c_str(), "tmpfs", 0, "size=96k") != 0) {
+    GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): the full-disk case is not checked";
+  }
+  theRun = Capture(thePath, theSmall, "--from 20000 --to 24000");
+  EXPECT_EQ(1, theRun.status);
+  EXPECT_NE(std::string::npos, theRun.err.find("No space left on device")) << theRun.err;
+  theRun = Capture(thePath, thePath + "/full", "--from 20000 --to 24000 --video '" + theSmall + "/v.mp4'");
+  EXPECT_EQ(1, theRun.status);
+  EXPECT_NE(std::string::npos, theRun.err.find("ffmpeg")) << theRun.err;
+  EXPECT_NE(0, access((theSmall + "/v.mp4").c_str(), F_OK)) << "a half-written video stayed";
+  umount(theSmall.c_str());
+}
+
+}  // namespace
