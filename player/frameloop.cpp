@@ -48,6 +48,7 @@ void SetEffectProfile(EffectProfile* inProfile) { gProfile = inProfile; }
 
 bool GetStopFlag() { return gStopFlag; }
 void ResetStopFlag() { gStopFlag = false; }
+void RequestStop() { gStopFlag = true; }
 
 bool RenderFrame(Demo& ioDemo, uint32_t inTime, TrackState* ioStates) {
   const int32_t theTrackCount = int32_t(ioDemo.trackCount);

@@ -79,3 +79,6 @@ bool PollEvents();
 // alone; start-up clears it before each play.
 bool GetStopFlag();
 void ResetStopFlag();
+// Sets the stop flag: the loop ends before its next frame (a tool's hook
+// ends a play this way).
+void RequestStop();

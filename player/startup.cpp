@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <limits.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -96,186 +99,344 @@ int MixerVolume(int32_t inVolume) {
   return inVolume * MIX_MAX_VOLUME / 255;
 }
 
-int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
-  // Without a log the diagnostics go to standard error (WriteLog falls back).
-  OpenLog("Errorlog.txt");
-
-  PlayerOptions theOptions = ParseCommandLine(argc, argv);
-  int32_t theStep = 0;
-  Mix_Music* theMusic = nullptr;
-  std::unique_ptr<OGLState> theState;
-  bool theViewportPushed = false;
-  bool theRun = true;
-  float theScreenAspect = 0.0f;
-  SDL_Config theConfig;
-  SDL_Config_DefaultConfig(theConfig);
-  bool theVideoOpen = false;
-  SDL_Surface* theScreen = nullptr;
-  Demo theDemo = {};
-  void* theHostTable[HOST_SLOT_COUNT] = {};
-
-  if (theOptions.demoPath.size() > kMaxDemoPath) {
-    WriteLogF("The demo path is %zu characters long; at most %d are allowed.\n", theOptions.demoPath.size(),
-              int(kMaxDemoPath));
-    CloseLog();
-    return 1;
+const char* StepName(StartupStep inStep) {
+  switch (inStep) {
+    case StartupStep::kNothing: return "nothing";
+    case StartupStep::kDemoLoaded: return "demo loaded";
+    case StartupStep::kVideoOpen: return "video open";
+    case StartupStep::kLibrariesBound: return "libraries bound";
+    case StartupStep::kEventsMatched: return "events matched";
+    case StartupStep::kSurfacesCreated: return "surfaces created";
+    case StartupStep::kLibrariesStarted: return "libraries started";
+    case StartupStep::kMusicLoaded: return "music loaded";
+    case StartupStep::kMusicReady: return "music ready";
+    case StartupStep::kLoopEntered: return "loop entered";
   }
+  return "?";
+}
 
-  if (!CheckDisplay()) return CloseLog(), 1;
-
-  bool theSetupShown = false;
-  if (inHooks.allowSetupWindow && !SetupWindowDisabled()) {
-#ifdef ZORBIT_HAVE_SETUP_WINDOW
-    int theVolume = theOptions.volume;
-    SetSetupWindowLog(&WriteLog);
-    theSetupShown = RunSetupWindow(theConfig, theOptions.gamma, theRun, theVolume, theScreenAspect);
-    theOptions.volume = theVolume;
-#else
-    WriteLog(kNoSetupWindow);
-#endif
-  }
-  if (theSetupShown && !theRun) {
-    CloseLog();
-    return 1;
-  }
-
-  try {
-    PrefetchDataFolder("./zelth/");
-
-    LoadDemo(theOptions.demoPath.c_str(), theDemo, GetNameTable());
-    theStep = 1;
-
-    if (!theSetupShown) {
-      if (inHooks.config != nullptr) {
-        theConfig = *inHooks.config;
-      } else {
-        SDL_Config_DefaultConfig(theConfig);
-        theConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO;
-        if (SDL_Config_LoadConfig("SDL.ini", theConfig) < 0) {
-          WriteLogF("%s\n", SDL_Config_GetError());
-          throw StepFailure();
-        }
-      }
-      theScreenAspect = float(theConfig.width) / float(theConfig.height);
-    }
-    // The setup window asks for OpenGL whatever the demo is; a demo drawn into
-    // output surface 0 is copied to the screen, and a copy onto an OpenGL
-    // screen shows nothing.
-    if (theDemo.useOpenGL) {
-      theConfig.videoFlags |= SDL_OPENGL;
-    } else {
-      theConfig.videoFlags &= ~uint32_t(SDL_OPENGL);
-    }
-    theScreen = SDL_Config_Init(theConfig);
-    if (theScreen == nullptr) {
-      WriteLogF("%s\n", SDL_Config_GetError());
-      throw StepFailure();
-    }
-    theVideoOpen = true;
-    theStep = 2;
-
-    GLenum theGlew = glewInit();
-    // Without OpenGL there is no context and GLEW cannot find a version; that
-    // demo needs no GL entry point, so it plays on.
-    bool theHarmless = !theDemo.useOpenGL && theGlew == GLEW_ERROR_NO_GL_VERSION;
-    if (theGlew != GLEW_OK && !theHarmless) {
-      WriteLogF("Glew init error: %s\n", reinterpret_cast<const char*>(glewGetErrorString(theGlew)));
-      throw StepFailure();
-    }
-
-    if (theOptions.gamma != 1.0) SetGamma(theOptions.gamma);
-
-    LoadLibraries(theDemo, theOptions.demoPath.c_str());
-    theStep = 3;
-    MatchEvents(theDemo);
-    theStep = 4;
-
-    theDemo.outputSurfaceCount = 2;
-    CreateSurfaces(theDemo, theConfig.width, theConfig.height, theScreen);
-    theStep = 5;
-
-    if (theOptions.verbose) WriteLog("Initializing openGL state \n");
-    theState.reset(new OGLState(unsigned(theConfig.width), unsigned(theConfig.height)));
-    if (theDemo.useOpenGL) {
-      MakeCurrent(theState.get());
-    } else {
-      AttachState(theState.get());  // no context: no GL calls
-    }
-
-    if (theOptions.verbose) WriteLog("Setting warning function\n");
-    SetWarningFunction(&WriteLog);
-    SetBeatResourceLookup(&UseResource);
-
-    FillHostTable(theHostTable, GetCurrentState(), &WriteLog);
-
-    if (theOptions.verbose) WriteLog("Setting viewport to correct aspect ratio \n");
-    OGLViewport theViewport;
-    if (ComputeLetterbox(theScreenAspect, theDemo.aspectX, theDemo.aspectY, uint32_t(theConfig.width),
-                         uint32_t(theConfig.height), theViewport)) {
-      PushViewport(theViewport.x, theViewport.y, theViewport.width, theViewport.height);
-      theViewportPushed = true;
-    }
-
-    if (theOptions.verbose) WriteLog("Initialising libraries: \n");
-    if (InitLibraries(theDemo, theHostTable, theOptions.verbose ? GetLogFile() : nullptr) < 0) throw StepFailure();
-    theStep = 6;
-
-    bool theAudio = (theConfig.initFlags & SDL_INIT_AUDIO) != 0;
-    if (theAudio && theDemo.musicFile != nullptr) theMusic = Mix_LoadMUS(codepage::ToUtf8(theDemo.musicFile).c_str());
-    theStep = 7;
-    theStep = 8;
-    uint32_t theStart = theOptions.startMs;
-    if (theAudio) {
-      // A music file that did not load plays nothing; no Ogg is playing, so the start becomes 0.
-      if (theMusic != nullptr) Mix_PlayMusic(theMusic, 0);
-      if (theMusic != nullptr && Mix_GetMusicType(theMusic) == MUS_OGG) {
-        Mix_SetMusicPosition(theStart / 1000.0);
-      } else {
-        theStart = 0;
-      }
-      // SDL_mixer's scale is 0..128 and clamps above; the player's is 0..255.
-      Mix_VolumeMusic(MixerVolume(theOptions.volume));
-    }
-    theStep = 9;
-    ResetStopFlag();  // a tool may play more than once in one process
-    int theResult;
-    if (inHooks.clock != nullptr) {
-      theResult = RunDemo(theDemo, theScreen, theStart, *inHooks.clock, inHooks.afterDraw);
-    } else {
-      WallClock theClock;
-      theResult = RunDemo(theDemo, theScreen, theStart, theClock, inHooks.afterDraw);
-    }
-    if (theResult < 0) throw StepFailure();
-  } catch (const BasicException& inFailure) {
-    WriteLog(inFailure.GetMessage());
-  } catch (...) {
-    WriteLogF("Something went horribly wrong.  Stopped at step '%d'.\n", int(theStep));
-  }
-
-  // Shutdown: undo what the reached step brought up, newest first.
-  if (theStep >= 9) Mix_HaltMusic();
-  if (theStep >= 7 && theMusic != nullptr) Mix_FreeMusic(theMusic);
-  if (theStep >= 6) QuitLibraries(theDemo);
-  // The tracker also exists after a failed library start (step 5); it is
-  // released then too, only Zorbit_Quit is left out.
-  if (theState) {
-    if (theViewportPushed) PopViewport();
-    MakeCurrent(nullptr);
-    theState.reset();
-  }
-  // Also frees a partly created set after a failure inside CreateSurfaces.
-  FreeSurfaces(theDemo);
-  if (theStep >= 3) UnloadLibraries(theDemo);
-  if (theStep >= 2 && theOptions.gamma != 1.0) SetGamma(1.0);
-  // Also frees a partly loaded demo (and unloads libraries loaded before a
-  // binding failure): the process may go on when a tool runs the player.
-  DestroyDemo(theDemo);
+void ResetPlayerGlobals() {
   // A tool may play another demo in this process: its texts and kinds start afresh.
   ClearNameTable(GetNameTable());
   ClearResourceRegistry();
   SetWarningFunction(nullptr);
   SetBeatResourceLookup(nullptr);
-  if (theVideoOpen) SDL_Config_Quit();
+  ResetStopFlag();
+}
+
+PlayerSession::PlayerSession(const SessionSettings& inSettings) : mSettings(inSettings) {
+  SDL_Config_DefaultConfig(mConfig);
+}
+
+PlayerSession::~PlayerSession() { Close(); }
+
+template <typename Steps>
+bool PlayerSession::Guarded(Steps&& inSteps) {
+  try {
+    inSteps();
+    return true;
+  } catch (const BasicException& inFailure) {
+    WriteLog(inFailure.GetMessage());
+  } catch (...) {
+    WriteLogF("Something went horribly wrong.  Stopped at step '%d'.\n", int(mStep));
+  }
+  return false;
+}
+
+bool PlayerSession::Open() {
+  if (mLogOpen) return false;  // once per session; Reopen brings a demo up again
+  if (!mSettings.workingFolder.empty()) {
+    char theFolder[PATH_MAX];
+    if (getcwd(theFolder, sizeof theFolder) == nullptr || chdir(mSettings.workingFolder.c_str()) != 0) {
+      std::fprintf(stderr, "player: cannot enter the folder %s: %s\n", mSettings.workingFolder.c_str(),
+                   std::strerror(errno));
+      return false;
+    }
+    mOldFolder = theFolder;
+    mFolderEntered = true;
+  }
+  // Without a log the diagnostics go to standard error (WriteLog falls back).
+  OpenLog(mSettings.logPath.empty() ? "Errorlog.txt" : mSettings.logPath.c_str());
+  mLogOpen = true;
+
+  const PlayerOptions& theOptions = mSettings.options;
+  if (theOptions.demoPath.size() > kMaxDemoPath) {
+    WriteLogF("The demo path is %zu characters long; at most %d are allowed.\n", theOptions.demoPath.size(),
+              int(kMaxDemoPath));
+    return false;
+  }
+  if (!CheckDisplay()) return false;
+  if (!ShowSetupWindow()) return false;
+
+  return Guarded([&] {
+    PrefetchDataFolder("./zelth/");
+    LoadDocument();
+    OpenVideoMode();
+    BindLibraries();
+    MatchEffects();
+    CreateDemoSurfaces();
+    StartLibraries();
+    LoadMusic();
+  });
+}
+
+// The setup window, unless the command line or the caller chose the video
+// mode. False when the viewer cancelled it.
+bool PlayerSession::ShowSetupWindow() {
+  PlayerOptions& theOptions = mSettings.options;
+  if (!mSettings.allowSetupWindow || SetupWindowDisabled() || theOptions.noSetup || theOptions.AsksForVideoMode())
+    return true;
+  bool theRun = true;
+#ifdef ZORBIT_HAVE_SETUP_WINDOW
+  int theVolume = theOptions.volume;
+  SetSetupWindowLog(&WriteLog);
+  mSetupShown = RunSetupWindow(mConfig, theOptions.gamma, theRun, theVolume, mScreenAspect);
+  theOptions.volume = theVolume;
+#else
+  WriteLog(kNoSetupWindow);
+#endif
+  return !(mSetupShown && !theRun);
+}
+
+// Step 1.
+void PlayerSession::LoadDocument() {
+  LoadDemo(mSettings.options.demoPath.c_str(), mDemo, GetNameTable());
+  Reach(StartupStep::kDemoLoaded);
+}
+
+// Step 2: the video mode of the setup window, the caller's record, or
+// "SDL.ini" (with --window and --fullscreen on top), then GLEW and the gamma ramp.
+void PlayerSession::OpenVideoMode() {
+  const PlayerOptions& theOptions = mSettings.options;
+  if (!mSetupShown) {
+    if (mSettings.config != nullptr) {
+      mConfig = *mSettings.config;
+    } else {
+      SDL_Config_DefaultConfig(mConfig);
+      mConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO;
+      // A mode asked for on the command line needs no "SDL.ini"; one that exists still gives the rest.
+      const bool theOptional = theOptions.AsksForVideoMode() && access("SDL.ini", F_OK) != 0;
+      if (!theOptional && SDL_Config_LoadConfig("SDL.ini", mConfig) < 0) {
+        WriteLogF("%s\n", SDL_Config_GetError());
+        throw StepFailure();
+      }
+      if (theOptions.windowWidth > 0) {
+        mConfig.width = theOptions.windowWidth;
+        mConfig.height = theOptions.windowHeight;
+        if (!theOptions.fullscreen) mConfig.videoFlags &= ~uint32_t(SDL_FULLSCREEN);
+      }
+      if (theOptions.fullscreen) mConfig.videoFlags |= SDL_FULLSCREEN;
+    }
+    mScreenAspect = float(mConfig.width) / float(mConfig.height);
+  }
+  // The setup window asks for OpenGL whatever the demo is; a demo drawn into
+  // output surface 0 is copied to the screen, and a copy onto an OpenGL
+  // screen shows nothing.
+  if (mDemo.useOpenGL) {
+    mConfig.videoFlags |= SDL_OPENGL;
+  } else {
+    mConfig.videoFlags &= ~uint32_t(SDL_OPENGL);
+  }
+  mScreen = SDL_Config_Init(mConfig);
+  if (mScreen == nullptr) {
+    WriteLogF("%s\n", SDL_Config_GetError());
+    throw StepFailure();
+  }
+  mVideoOpen = true;
+  Reach(StartupStep::kVideoOpen);
+
+  GLenum theGlew = glewInit();
+  // Without OpenGL there is no context and GLEW cannot find a version; that
+  // demo needs no GL entry point, so it plays on.
+  bool theHarmless = !mDemo.useOpenGL && theGlew == GLEW_ERROR_NO_GL_VERSION;
+  if (theGlew != GLEW_OK && !theHarmless) {
+    WriteLogF("Glew init error: %s\n", reinterpret_cast<const char*>(glewGetErrorString(theGlew)));
+    throw StepFailure();
+  }
+
+  if (theOptions.gamma != 1.0) SetGamma(theOptions.gamma);
+}
+
+// Step 3.
+void PlayerSession::BindLibraries() {
+  LoadLibraries(mDemo, mSettings.options.demoPath.c_str());
+  Reach(StartupStep::kLibrariesBound);
+}
+
+// Step 4.
+void PlayerSession::MatchEffects() {
+  MatchEvents(mDemo);
+  Reach(StartupStep::kEventsMatched);
+}
+
+// Step 5.
+void PlayerSession::CreateDemoSurfaces() {
+  mDemo.outputSurfaceCount = 2;
+  CreateSurfaces(mDemo, mConfig.width, mConfig.height, mScreen);
+  Reach(StartupStep::kSurfacesCreated);
+}
+
+// Step 6: the state tracker, the warning function, the host table and the
+// letterbox, then every library's Zorbit_Init.
+void PlayerSession::StartLibraries() {
+  const bool theVerbose = mSettings.options.verbose;
+  if (theVerbose) WriteLog("Initializing openGL state \n");
+  mState.reset(new OGLState(unsigned(mConfig.width), unsigned(mConfig.height)));
+  if (mDemo.useOpenGL) {
+    MakeCurrent(mState.get());
+  } else {
+    AttachState(mState.get());  // no context: no GL calls
+  }
+
+  if (theVerbose) WriteLog("Setting warning function\n");
+  SetWarningFunction(&WriteLog);
+  SetBeatResourceLookup(&UseResource);
+
+  FillHostTable(mHostTable, GetCurrentState(), &WriteLog);
+
+  if (theVerbose) WriteLog("Setting viewport to correct aspect ratio \n");
+  OGLViewport theViewport;
+  if (ComputeLetterbox(mScreenAspect, mDemo.aspectX, mDemo.aspectY, uint32_t(mConfig.width),
+                       uint32_t(mConfig.height), theViewport)) {
+    PushViewport(theViewport.x, theViewport.y, theViewport.width, theViewport.height);
+    mViewportPushed = true;
+  }
+
+  if (theVerbose) WriteLog("Initialising libraries: \n");
+  if (InitLibraries(mDemo, mHostTable, theVerbose ? GetLogFile() : nullptr) < 0) throw StepFailure();
+  Reach(StartupStep::kLibrariesStarted);
+}
+
+// Steps 7 and 8.
+void PlayerSession::LoadMusic() {
+  const bool theAudio = (mConfig.initFlags & SDL_INIT_AUDIO) != 0;
+  if (theAudio && mDemo.musicFile != nullptr) mMusic = Mix_LoadMUS(codepage::ToUtf8(mDemo.musicFile).c_str());
+  Reach(StartupStep::kMusicLoaded);
+  Reach(StartupStep::kMusicReady);
+}
+
+// Before step 9: the music from the start time, or from 0 when it cannot seek.
+void PlayerSession::StartMusic() {
+  mStartMs = mSettings.options.startMs;
+  if ((mConfig.initFlags & SDL_INIT_AUDIO) == 0) return;
+  // A music file that did not load plays nothing; no Ogg is playing, so the start becomes 0.
+  if (mMusic != nullptr) Mix_PlayMusic(mMusic, 0);
+  if (mMusic != nullptr && Mix_GetMusicType(mMusic) == MUS_OGG) {
+    Mix_SetMusicPosition(mStartMs / 1000.0);
+  } else {
+    mStartMs = 0;
+  }
+  // SDL_mixer's scale is 0..128 and clamps above; the player's is 0..255.
+  Mix_VolumeMusic(MixerVolume(mSettings.options.volume));
+}
+
+bool PlayerSession::Play() {
+  if (mStep != StartupStep::kMusicReady) return false;
+  return Guarded([&] {
+    StartMusic();
+    Reach(StartupStep::kLoopEntered);
+    ResetStopFlag();  // a tool may play more than once in one process
+    int theResult;
+    if (mSettings.clock != nullptr) {
+      theResult = RunDemo(mDemo, mScreen, mStartMs, *mSettings.clock, mSettings.afterDraw);
+    } else {
+      WallClock theClock;
+      theResult = RunDemo(mDemo, mScreen, mStartMs, theClock, mSettings.afterDraw);
+    }
+    if (theResult < 0) throw StepFailure();
+  });
+}
+
+void PlayerSession::Stop() { RequestStop(); }
+
+// Shutdown down to the open video mode: undo what the reached step brought
+// up, newest first.
+void PlayerSession::CloseDemo() {
+  if (Reached(StartupStep::kLoopEntered)) Mix_HaltMusic();
+  if (Reached(StartupStep::kMusicLoaded) && mMusic != nullptr) Mix_FreeMusic(mMusic);
+  mMusic = nullptr;
+  if (Reached(StartupStep::kLibrariesStarted)) QuitLibraries(mDemo);
+  // The tracker also exists after a failed library start (step 5); it is
+  // released then too, only Zorbit_Quit is left out.
+  if (mState) {
+    if (mViewportPushed) PopViewport();
+    mViewportPushed = false;
+    MakeCurrent(nullptr);
+    mState.reset();
+  }
+  // Also frees a partly created set after a failure inside CreateSurfaces.
+  FreeSurfaces(mDemo);
+  if (Reached(StartupStep::kLibrariesBound)) UnloadLibraries(mDemo);
+}
+
+int PlayerSession::Close() {
+  if (!mLogOpen) return 1;
+  const int theExitCode = Reached(StartupStep::kLoopEntered) ? 0 : 1;
+  CloseDemo();
+  if (Reached(StartupStep::kVideoOpen) && mSettings.options.gamma != 1.0) SetGamma(1.0);
+  // Also frees a partly loaded demo (and unloads libraries loaded before a
+  // binding failure): the process may go on when a tool runs the player.
+  DestroyDemo(mDemo);
+  mDemo = Demo{};
+  ResetPlayerGlobals();
+  if (mVideoOpen) SDL_Config_Quit();
+  mVideoOpen = false;
+  mScreen = nullptr;
   CloseLog();
-  return theStep >= 9 ? 0 : 1;
+  mLogOpen = false;
+  mStep = StartupStep::kNothing;
+  if (mFolderEntered && chdir(mOldFolder.c_str()) != 0) {
+    std::fprintf(stderr, "player: cannot go back to the folder %s: %s\n", mOldFolder.c_str(), std::strerror(errno));
+  }
+  mFolderEntered = false;
+  return theExitCode;
+}
+
+bool PlayerSession::Reopen(const std::string& inDemoPath, uint32_t inStartMs) {
+  if (!mLogOpen || !Reached(StartupStep::kVideoOpen)) return false;
+  const std::string thePath = inDemoPath.empty() ? mSettings.options.demoPath : inDemoPath;
+  // The new document first, beside the demo that runs: one that does not
+  // load changes nothing.
+  Demo theDemo = {};
+  NameTable theNames{0, 0, nullptr};
+  bool theLoaded = Guarded([&] {
+    LoadDemo(thePath.c_str(), theDemo, theNames);
+    if (theDemo.useOpenGL != mDemo.useOpenGL)
+      throw BasicException("The demo %s draws %s; the open video mode is for a demo drawn %s. Restart the player.\n",
+                           thePath.c_str(), theDemo.useOpenGL ? "with OpenGL" : "into surfaces",
+                           mDemo.useOpenGL ? "with OpenGL" : "into surfaces");
+  });
+  if (!theLoaded) {
+    DestroyDemo(theDemo);
+    ClearNameTable(theNames);
+    return false;
+  }
+
+  CloseDemo();
+  DestroyDemo(mDemo);
+  ResetPlayerGlobals();
+  mStep = StartupStep::kVideoOpen;
+  mDemo = theDemo;
+  GetNameTable() = theNames;
+  mSettings.options.demoPath = thePath;
+  mSettings.options.startMs = inStartMs;
+  return Guarded([&] {
+    BindLibraries();
+    MatchEffects();
+    CreateDemoSurfaces();
+    StartLibraries();
+    LoadMusic();
+  });
+}
+
+int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
+  SessionSettings theSettings;
+  theSettings.options = ParseCommandLine(argc, argv);
+  theSettings.allowSetupWindow = inHooks.allowSetupWindow;
+  theSettings.config = inHooks.config;
+  theSettings.clock = inHooks.clock;
+  theSettings.afterDraw = inHooks.afterDraw;
+  PlayerSession theSession(theSettings);
+  if (theSession.Open()) theSession.Play();
+  return theSession.Close();
 }

@@ -126,3 +126,33 @@ TEST(PlayerOpenGL, ProgramPlaysAnOpenGlDemo) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlayerOpenGL, WindowOptionSetsTheModeWithOrWithoutSdlIni) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("glrecorder");
+  theFolder.Write("demo.xml", Document(Settings(0, true), Library("glrecorder.so", {"GLClear"}),
+                                       {{Event("glrecorder.so", "GLClear", 0, 100, Const(0xFF0000))}}));
+  auto theSize = [&](std::vector<std::string> inArguments) {
+    int theWidth = 0, theHeight = 0;
+    PlayResult theRun = WithDisplay([&] {
+      return theFolder.RunHere(inArguments, 10, [&](const Demo&, uint32_t) {
+        SDL_Surface* theScreen = SDL_GetVideoSurface();
+        theWidth = theScreen->w;
+        theHeight = theScreen->h;
+        EXPECT_EQ(0u, theScreen->flags & SDL_FULLSCREEN) << "--window plays in a window";
+      });
+    });
+    EXPECT_EQ(0, theRun.exitCode) << theRun.log;
+    return std::to_string(theWidth) + "x" + std::to_string(theHeight);
+  };
+  // No SDL.ini: the window alone is enough.
+  EXPECT_EQ("120x90", theSize({"--window", "120x90", "demo.xml"}));
+  // An SDL.ini gives the other settings; the window size wins over its own.
+  theFolder.Write("SDL.ini", GlIni(400, 300));
+  EXPECT_EQ("144x96", theSize({"demo.xml", "--window=144x96"}));
+  EXPECT_EQ("400x300", theSize({"demo.xml"}));
+}
+
+}  // namespace

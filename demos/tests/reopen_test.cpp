@@ -1,0 +1,148 @@
+// The showcase opened once and reopened in place, in the same window and
+// OpenGL context, again and again: every reopen draws the same frame and
+// memory stays flat.
+#include <gtest/gtest.h>
+#include <GL/glew.h>
+#include <SDL.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "frameloop.h"
+#include "opengldriver.h"
+#include "sdlconfig.h"
+#include "startup.h"
+#include "tempfolder.h"
+
+namespace {
+
+struct PlugInsOfTheBuild : testing::Environment {
+  void SetUp() override { setenv("ZORBIT_PLUGIN_PATH", ZORBIT_BIN_DIR, 1); }
+};
+testing::Environment* const kPlugIns = testing::AddGlobalTestEnvironment(new PlugInsOfTheBuild);
+
+const char* kShowcaseFolder = ZORBIT_SOURCE_DIR "/demos/showcase";
+
+#if defined(__SANITIZE_ADDRESS__)
+const bool kSanitized = true;  // the quarantine holds freed memory: RSS says nothing
+#else
+const bool kSanitized = false;
+#endif
+
+long ResidentKiB() {
+  long theSize = 0, theResident = 0;
+  if (FILE* theFile = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(theFile, "%ld %ld", &theSize, &theResident) != 2) theResident = 0;
+    std::fclose(theFile);
+  }
+  return theResident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// The frame drawn at the start time, read back from the back buffer.
+struct FrameGrab {
+  std::vector<uint8_t> pixels;
+  PlayerSession* session = nullptr;
+  void operator()(const Demo&, uint32_t) {
+    SDL_Surface* theScreen = SDL_GetVideoSurface();
+    pixels.assign(static_cast<size_t>(theScreen->w) * theScreen->h * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, theScreen->w, theScreen->h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    session->Stop();
+  }
+};
+
+TEST(Session, ReopenInPlaceDrawsTheSameFrameWithFlatMemory) {
+  PinOpenGLDriver();
+  TempFolder theLogs("reopen");
+  SDL_Config theConfig;
+  SDL_Config_DefaultConfig(theConfig);
+  theConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_VIDEO;
+  theConfig.width = 160;
+  theConfig.height = 120;
+  theConfig.videoFlags = SDL_DOUBLEBUF;
+  FixedStepClock theClock(40);
+  FrameGrab theGrab;
+
+  SessionSettings theSettings;
+  theSettings.options.demoPath = "showcase.xml";
+  theSettings.options.startMs = 41000;
+  theSettings.workingFolder = kShowcaseFolder;
+  theSettings.logPath = theLogs.Path() + "/Errorlog.txt";
+  theSettings.allowSetupWindow = false;
+  theSettings.config = &theConfig;
+  theSettings.clock = &theClock;
+  theSettings.afterDraw = [&](const Demo& inDemo, uint32_t inTime) { theGrab(inDemo, inTime); };
+  PlayerSession theSession(theSettings);
+  theGrab.session = &theSession;
+
+  ASSERT_TRUE(theSession.Open());
+  ASSERT_TRUE(theSession.Play());
+  const std::vector<uint8_t> theFirst = theGrab.pixels;
+  ASSERT_FALSE(theFirst.empty());
+  SDL_Surface* theWindow = theSession.GetScreen();
+
+  const int theRounds = kSanitized ? 8 : 50;
+  long theFifth = 0;
+  double theMs = 0;
+  for (int theRound = 1; theRound <= theRounds; ++theRound) {
+    auto theStart = std::chrono::steady_clock::now();
+    ASSERT_TRUE(theSession.Reopen("", 41000)) << "round " << theRound;
+    theMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - theStart).count();
+    EXPECT_EQ(StartupStep::kMusicReady, theSession.Reached());
+    EXPECT_EQ(theWindow, theSession.GetScreen()) << "the window was opened anew";
+    theGrab.pixels.clear();
+    ASSERT_TRUE(theSession.Play()) << "round " << theRound;
+    ASSERT_TRUE(theGrab.pixels == theFirst) << "round " << theRound << " drew another frame";
+    if (theRound == 5) theFifth = ResidentKiB();
+  }
+  const long theLast = ResidentKiB();
+  std::printf("reopen: %.1f ms per close and open of the showcase; RSS %ld KiB after round 5, %ld KiB after %d\n",
+              theMs / theRounds, theFifth, theLast, theRounds);
+  if (!kSanitized) EXPECT_LE(theLast - theFifth, 2048) << "memory grows with every reopen";
+  EXPECT_EQ(0, theSession.Close());
+}
+
+TEST(Session, AReopenThatCannotLoadKeepsTheDemoThatRuns) {
+  PinOpenGLDriver();
+  TempFolder theFolder("reopen_bad");
+  SDL_Config theConfig;
+  SDL_Config_DefaultConfig(theConfig);
+  theConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_VIDEO;
+  theConfig.width = 64;
+  theConfig.height = 48;
+  theConfig.videoFlags = SDL_DOUBLEBUF;
+  FixedStepClock theClock(40);
+  int theFrames = 0;
+  PlayerSession* theCurrent = nullptr;
+
+  SessionSettings theSettings;
+  theSettings.options.demoPath = "showcase.xml";
+  theSettings.options.startMs = 20000;
+  theSettings.workingFolder = kShowcaseFolder;
+  theSettings.logPath = theFolder.Path() + "/Errorlog.txt";
+  theSettings.allowSetupWindow = false;
+  theSettings.config = &theConfig;
+  theSettings.clock = &theClock;
+  theSettings.afterDraw = [&](const Demo&, uint32_t) {
+    if (++theFrames % 3 == 0) theCurrent->Stop();
+  };
+  PlayerSession theSession(theSettings);
+  theCurrent = &theSession;
+  ASSERT_TRUE(theSession.Open());
+  const std::string theBroken = theFolder.Path() + "/broken.xml";
+  if (FILE* theFile = std::fopen(theBroken.c_str(), "w")) {
+    std::fputs("<Demo><Settings", theFile);
+    std::fclose(theFile);
+  }
+  EXPECT_FALSE(theSession.Reopen(theBroken, 0));
+  EXPECT_EQ(StartupStep::kMusicReady, theSession.Reached()) << "the running demo was taken down";
+  ASSERT_TRUE(theSession.Play());
+  EXPECT_EQ(3, theFrames);
+  EXPECT_EQ(0, theSession.Close());
+}
+
+}  // namespace
