@@ -175,11 +175,15 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
   // The player runs from the demo's own folder, where the demo's files are found.
   const std::string theFolder = FolderOf(inOptions.demoPath);
   const std::string theDemo = inOptions.demoPath.substr(inOptions.demoPath.rfind('/') + 1);
-  char theOldCwd[PATH_MAX];
-  if (!getcwd(theOldCwd, sizeof theOldCwd) || chdir(theFolder.c_str()) != 0) {
-    theResult.error = "cannot enter the demo's folder " + theFolder + ": " + std::strerror(errno);
+  struct stat theFolderInfo;
+  errno = 0;
+  if (stat(theFolder.c_str(), &theFolderInfo) != 0 || !S_ISDIR(theFolderInfo.st_mode) ||
+      access(theFolder.c_str(), X_OK) != 0) {
+    theResult.error = "cannot enter the demo's folder " + theFolder + ": " + std::strerror(errno ? errno : ENOTDIR);
     return theResult;
   }
+  // Paths of the outputs, before the session enters the demo's folder.
+  const std::string theVideoPath = inOptions.videoPath.empty() ? "" : Absolute(inOptions.videoPath);
 
   SDL_Config theConfig;
   SDL_Config_DefaultConfig(theConfig);
@@ -222,11 +226,15 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
       theResult.error = thePipeline->Finish();
   };
 
-  PlayerHooks theHooks;
-  theHooks.clock = &theClock;
-  theHooks.config = &theConfig;
-  theHooks.allowSetupWindow = false;
-  theHooks.afterDraw = [&](const Demo& inDemo, uint32_t /*inTime*/) {
+  SessionSettings theSettings;
+  theSettings.options.demoPath = theDemo;
+  theSettings.options.startMs = static_cast<uint32_t>(theStartMs);
+  theSettings.workingFolder = theFolder;
+  theSettings.clock = &theClock;
+  theSettings.config = &theConfig;
+  theSettings.allowSetupWindow = false;
+  PlayerSession* theSession = nullptr;
+  theSettings.afterDraw = [&](const Demo& inDemo, uint32_t /*inTime*/) {
     if (theStopped) return;
     auto theStart = Clock::now();
     if (theFrame > 0) theResult.swapSeconds += Seconds(theClock.mShown - theHookEnd);
@@ -246,7 +254,7 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
       const int theHeight = theScreen ? theScreen->h : inOptions.height;
       if (theWritesVideo) {
         VideoOptions theVideoOptions;
-        theVideoOptions.path = Absolute(inOptions.videoPath);
+        theVideoOptions.path = theVideoPath;
         theVideoOptions.rate = theRate;
         theVideoOptions.musicPath = theResult.musicPath;
         theVideoOptions.musicStartMs = static_cast<uint32_t>(theStartMs);
@@ -302,22 +310,20 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
     }
     if (theLast) {
       theStopped = true;
-      SDL_Event theQuit;
-      std::memset(&theQuit, 0, sizeof theQuit);
-      theQuit.type = SDL_QUIT;
-      SDL_PushEvent(&theQuit);
+      theSession->Stop();
     }
     theHookEnd = Clock::now();
     theResult.collectSeconds += Seconds(theHookEnd - theQueued);
   };
 
-  std::string theStartText = std::to_string(theStartMs);
-  std::vector<char*> theArgs{const_cast<char*>("zorbit-capture"), const_cast<char*>(theDemo.c_str()),
-                             const_cast<char*>(theStartText.c_str())};
-  theResult.exitCode = RunPlayer(static_cast<int>(theArgs.size()), theArgs.data(), theHooks);
+  {
+    PlayerSession thePlayer(theSettings);
+    theSession = &thePlayer;
+    if (thePlayer.Open()) thePlayer.Play();
+    theResult.exitCode = thePlayer.Close();
+  }
   SetEffectProfile(nullptr);
   theResult.effectSeconds = theProfile.mTotals;
-  if (chdir(theOldCwd) != 0) { /* the outputs use absolute paths */ }
 
   if (thePipeline) {
     std::string theError = thePipeline->Finish();

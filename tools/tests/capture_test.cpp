@@ -52,7 +52,10 @@ CommandRun Shell(const std::string& inFolder, const std::string& inCommand) {
 
 CommandRun Capture(const std::string& inFolder, const std::string& inOut, const std::string& inArguments,
             const std::string& inEnvironment = "") {
-  return Shell(inFolder, inEnvironment + " " ZORBIT_BIN_DIR "/zorbit-capture '" + kShowcase + "' '" + inOut +
+  // The real binary lets Mesa unload its driver at exit, whose leftovers a
+  // sanitizer build reports from a module no suppression can name; leaks of
+  // the capture itself are looked for in-process by the golden-frame test.
+  return Shell(inFolder, "cd '" + inFolder + "' && ASAN_OPTIONS=detect_leaks=0 " + inEnvironment + " " ZORBIT_BIN_DIR "/zorbit-capture '" + kShowcase + "' '" + inOut +
                              "' --size 160x90 --quiet " + inArguments);
 }
 
@@ -122,7 +125,8 @@ TEST(Capture, ChunksJoinToExactlyTheFramesOfOneCapture) {
 TEST(Capture, VideoHoldsOneFramePerCapturedFrameAndTheMusicFromTheStart) {
   TempFolder theFolder("capture_video");
   const std::string theVideo = theFolder.Path() + "/out/showcase.mp4";
-  CommandRun theRun = Capture(theFolder.Path(), theFolder.Path() + "/out", "--from 50000 --to 51000 --video '" + theVideo + "'");
+  // Relative paths are the working folder's, not the demo's.
+  CommandRun theRun = Capture(theFolder.Path(), "out", "--from 50000 --to 51000 --video out/showcase.mp4");
   ASSERT_EQ(0, theRun.status) << theRun.err;
   EXPECT_TRUE(Frames(theFolder.Path() + "/out").empty()) << "PNG frames without --frames";
   Stream theFrames = Probe(theFolder.Path(), theVideo, "v:0");
