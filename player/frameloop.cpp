@@ -96,10 +96,11 @@ bool RenderFrame(Demo& ioDemo, uint32_t inTime, TrackState* ioStates) {
   return theResult;
 }
 
-bool PollEvents() {
+bool PollEvents(const LoopControl* inControl) {
   bool theQuit = false;
   SDL_Event theEvent;
   while (SDL_PollEvent(&theEvent)) {
+    if (inControl != nullptr && inControl->onEvent && inControl->onEvent(theEvent)) continue;
     switch (theEvent.type) {
       case SDL_QUIT:
         theQuit = true;
@@ -108,7 +109,8 @@ bool PollEvents() {
         if (theEvent.key.keysym.sym == SDLK_ESCAPE) theQuit = true;
         break;
       case SDL_ACTIVEEVENT:
-        if (theEvent.active.state == SDL_APPACTIVE) gStopFlag = theEvent.active.gain != 0;
+        if (theEvent.active.state == SDL_APPACTIVE && !(inControl != nullptr && inControl->ignoreActivation))
+          gStopFlag = theEvent.active.gain != 0;
         break;
       default:
         break;
@@ -122,9 +124,22 @@ int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset) {
   return RunDemo(ioDemo, inScreen, inStartOffset, theClock, FrameHook());
 }
 
+void EndStartedEvents(Demo& ioDemo, uint32_t inTime, TrackState* ioStates) {
+  for (int32_t i = int32_t(ioDemo.trackCount) - 1; i >= 0; --i) {
+    TrackState& theState = ioStates[i];
+    if (theState.current < 0) continue;
+    CallEvent(ioDemo.tracks[i].events[theState.current], inTime, PHASE_DESTROY, theState);
+    theState.current = -1;
+    theState.slot = nullptr;
+  }
+}
+
 int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset, FrameClock& ioClock,
-            const FrameHook& inAfterDraw) {
-  const uint32_t theStartTicks = ioClock.NowMs() - inStartOffset;
+            const FrameHook& inAfterDraw, const LoopControl* inControl) {
+  const bool theDemoClock = inControl != nullptr && inControl->clockIsDemoTime;
+  const uint32_t theStartTicks = theDemoClock ? 0 : ioClock.NowMs() - inStartOffset;
+  uint64_t theJumps = inControl != nullptr && inControl->jumps ? inControl->jumps() : 0;
+  uint32_t theLastTime = 0;
   std::vector<TrackState> theStates(ioDemo.trackCount, TrackState{-1, nullptr, 0});
   gActive.assign(ioDemo.trackCount, -1);
   bool theFrameResult = true;
@@ -133,7 +148,14 @@ int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset, FrameCl
     if (theQuit || gStopFlag) break;
     uint32_t theTime = ioClock.NowMs() - theStartTicks;
     if (theTime > uint32_t(ioDemo.runningTime)) break;
+    if (inControl != nullptr && inControl->jumps) {
+      const uint64_t theNow = inControl->jumps();
+      // Ended at the last time they were drawn at, so their elapsed times stay theirs.
+      if (theNow != theJumps) EndStartedEvents(ioDemo, theLastTime, theStates.data());
+      theJumps = theNow;
+    }
     theFrameResult = RenderFrame(ioDemo, theTime, theStates.data());
+    theLastTime = theTime;
     if (inAfterDraw) inAfterDraw(ioDemo, theTime);
     if (ioDemo.useOpenGL) {
       SDL_GL_SwapBuffers();
@@ -143,7 +165,7 @@ int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset, FrameCl
       SDL_Flip(inScreen);
     }
     ioClock.FrameShown();
-    theQuit = PollEvents();
+    theQuit = PollEvents(inControl);
   }
   return theFrameResult ? 0 : -1;
 }

@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <functional>
 
+#include <SDL.h>
+
 #include "demo.h"
 
-struct SDL_Surface;
 
 // Where demo time comes from. The player uses the wall clock; a capture tool
 // swaps in a fixed-step clock so every frame lands on an exact time.
@@ -60,11 +61,31 @@ struct TrackState {
   int32_t lastStatus;  // FrameInfo::status after the last PHASE_RUN call; not read by the player
 };
 
+// What authoring mode adds to the loop; a plain play has none.
+struct LoopControl {
+  // Sees every SDL event first; true when it took the event (a transport
+  // key), which the loop then passes over.
+  std::function<bool(const SDL_Event&)> onEvent;
+  // Read before every frame; when it has changed since the last frame the
+  // clock jumped (a seek), and every started event is ended before the frame
+  // starts the events active at the new time.
+  std::function<uint64_t()> jumps;
+  // The clock gives demo time itself, not time since the loop began.
+  bool clockIsDemoTime = false;
+  // The window gaining the active state does not stop the loop (switching
+  // to the editor and back).
+  bool ignoreActivation = false;
+};
+
 // Plays the demo from inStartOffset ms on. 0 when the last drawn frame's
 // running step succeeded (or no frame was drawn), -1 otherwise.
 int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset);
 int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset, FrameClock& ioClock,
-            const FrameHook& inAfterDraw);
+            const FrameHook& inAfterDraw, const LoopControl* inControl = nullptr);
+
+// Ends every started event (PHASE_DESTROY at inTime), tracks from the
+// highest index down, as a frame ends events that are no longer active.
+void EndStartedEvents(Demo& ioDemo, uint32_t inTime, TrackState* ioStates);
 
 // One frame at demo time inTime (ms): ends, announces, starts and runs events,
 // tracks from the highest index down. Returns false when a running call
@@ -73,7 +94,7 @@ bool RenderFrame(Demo& ioDemo, uint32_t inTime, TrackState* ioStates);
 
 // Drains SDL's event queue; true when the viewer asked to quit (window
 // closed, Escape). An application-active event sets the stop flag to its gain.
-bool PollEvents();
+bool PollEvents(const LoopControl* inControl = nullptr);
 
 // The stop flag that PollEvents sets and the loop tests. RunDemo leaves it
 // alone; start-up clears it before each play.

@@ -1,5 +1,21 @@
+#include <cstdlib>
+#include <cstring>
+
 #include "programinfo.h"
 #include "startup.h"
+
+#ifdef ZORBIT_HAVE_EDITOR
+#include "editor.h"
+#endif
+
+namespace {
+
+bool EditRequested(const PlayerOptions& inOptions) {
+  const char* theValue = std::getenv("ZORBIT_EDIT");
+  return inOptions.edit || (theValue != nullptr && theValue[0] != '\0' && std::strcmp(theValue, "0") != 0);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   PlayerOptions theOptions = ParseCommandLine(argc, argv);
@@ -12,5 +28,8 @@ int main(int argc, char** argv) {
     PrintVersion("player");
     return 0;
   }
+#ifdef ZORBIT_HAVE_EDITOR
+  if (EditRequested(theOptions)) return RunEditor(theOptions);
+#endif
   return RunPlayer(argc, argv);
 }

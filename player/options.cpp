@@ -81,6 +81,29 @@ std::string ApplyLog(const char*, PlayerOptions& ioOptions) {
   return "";
 }
 
+std::string ApplyEdit(const char*, PlayerOptions& ioOptions) {
+  ioOptions.edit = true;
+  return "";
+}
+
+std::string ApplyBpm(const char* inValue, PlayerOptions& ioOptions) {
+  long long theValue = 0;
+  if (!ReadWhole(inValue, 1, 1000, theValue)) return "wants beats per minute from 1 to 1000";
+  ioOptions.bpm = uint32_t(theValue);
+  return "";
+}
+
+std::string ApplyClock(const char* inValue, PlayerOptions& ioOptions) {
+  if (std::strcmp(inValue, "wall") == 0) {
+    ioOptions.musicClock = false;
+  } else if (std::strcmp(inValue, "music") == 0) {
+    ioOptions.musicClock = true;
+  } else {
+    return "wants wall or music";
+  }
+  return "";
+}
+
 std::string ApplyHelp(const char*, PlayerOptions& ioOptions) {
   ioOptions.showHelp = true;
   return "";
@@ -108,6 +131,9 @@ const OptionSpec kPlayerOptions[] = {
     {"--volume", "0-255", "music volume (default 255)", &ApplyVolume},
     {"--gamma", "G", "display gamma (default 1)", &ApplyGamma},
     {"--log", nullptr, "write progress lines to the log (as the \"log\" argument)", &ApplyLog},
+    {"--edit", nullptr, "authoring mode: reload on save, transport keys, Tab for the display", &ApplyEdit},
+    {"--bpm", "N", "with --edit: Up and Down seek one bar of four beats at N beats a minute", &ApplyBpm},
+    {"--clock", "wall|music", "demo time from the wall clock (default) or the music's position", &ApplyClock},
     {"--help", nullptr, "print this help and exit", &ApplyHelp},
     {"--version", nullptr, "print the version and exit", &ApplyVersion},
 };
@@ -222,6 +248,12 @@ void PrintPlayerUsage(FILE* inOut) {
                "$XDG_STATE_HOME/zorbit/setup.ini (default ~/.local/state/zorbit/).\n"
                "The log is Errorlog.txt in the working folder, or\n"
                "$XDG_STATE_HOME/zorbit/Errorlog.txt when the working folder is read-only.\n"
+               "\n"
+               "With --edit (or ZORBIT_EDIT=1) the demo plays in a window and reloads at the\n"
+               "same demo time whenever the document or a file it names is saved. Keys:\n"
+               "Space pause/resume, Left/Right seek 1 s (Shift: 10 s), Home to 0, Up/Down one\n"
+               "bar (with --bpm), comma/period one frame back/on while paused, [ and ] set the\n"
+               "loop's start and end, L loops, Tab shows the display, Escape quits.\n"
                "\n"
                "Exit status: 0 when the demo played, 1 when it could not, 2 on bad usage.\n");
 }

@@ -25,6 +25,11 @@ struct PlayerOptions {
   bool fullscreen = false;
   bool noSetup = false;  // as ZORBIT_NO_SETUP=1; also implied by --window and --fullscreen
 
+  // Authoring mode (--edit or ZORBIT_EDIT=1), its bar length, and the clock.
+  bool edit = false;
+  uint32_t bpm = 0;         // 0: no bars
+  bool musicClock = false;  // demo time from the music's playback position
+
   bool showHelp = false;
   bool showVersion = false;
   // Empty when the command line is sound; otherwise one line saying what is

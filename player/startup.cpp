@@ -338,10 +338,10 @@ bool PlayerSession::Play() {
     ResetStopFlag();  // a tool may play more than once in one process
     int theResult;
     if (mSettings.clock != nullptr) {
-      theResult = RunDemo(mDemo, mScreen, mStartMs, *mSettings.clock, mSettings.afterDraw);
+      theResult = RunDemo(mDemo, mScreen, mStartMs, *mSettings.clock, mSettings.afterDraw, mSettings.loopControl);
     } else {
       WallClock theClock;
-      theResult = RunDemo(mDemo, mScreen, mStartMs, theClock, mSettings.afterDraw);
+      theResult = RunDemo(mDemo, mScreen, mStartMs, theClock, mSettings.afterDraw, mSettings.loopControl);
     }
     if (theResult < 0) throw StepFailure();
   });

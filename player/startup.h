@@ -61,6 +61,7 @@ struct SessionSettings {
   const SDL_Config* config = nullptr;  // used instead of "SDL.ini" when the setup window is not shown
   FrameClock* clock = nullptr;         // null: the wall clock (SDL_GetTicks)
   FrameHook afterDraw;                 // after each frame is drawn, before it is shown
+  const LoopControl* loopControl = nullptr;  // authoring mode's keys and seeks
 };
 
 // One run of the player, driven step by step: Open brings it up to
@@ -97,6 +98,7 @@ class PlayerSession {
   StartupStep Reached() const { return mStep; }
   const Demo& GetDemo() const { return mDemo; }
   SDL_Surface* GetScreen() const { return mScreen; }
+  Mix_Music* GetMusic() const { return mMusic; }  // null without sound or music
   const SessionSettings& Settings() const { return mSettings; }
 
  private:

@@ -7,6 +7,7 @@
 
 namespace {
 FILE* gLog = nullptr;
+std::string gLastLine;
 }
 
 bool OpenLog(const char* inPath) {
@@ -34,7 +35,15 @@ void WriteLog(const char* inText) {
   FILE* theFile = gLog != nullptr ? gLog : stderr;
   std::fputs(inText, theFile);
   std::fflush(theFile);
+  // The last line with something on it, without its line break.
+  std::string theText(inText);
+  while (!theText.empty() && (theText.back() == '\n' || theText.back() == '\r')) theText.pop_back();
+  const size_t theBreak = theText.rfind('\n');
+  if (theBreak != std::string::npos) theText.erase(0, theBreak + 1);
+  if (!theText.empty()) gLastLine = theText;
 }
+
+const std::string& LastLogLine() { return gLastLine; }
 
 void WriteLogF(const char* inFormat, ...) {
   va_list theArgs;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 // Opens (truncates) the log. When it cannot be opened the reason goes to
 // standard error and WriteLog writes to standard error instead, so no
@@ -18,3 +19,5 @@ FILE* GetLogFile();
 void WriteLog(const char* inText);
 // printf-style convenience for the player's own lines; any length.
 void WriteLogF(const char* inFormat, ...) __attribute__((format(printf, 1, 2)));
+// The last non-empty line written, for authoring mode's display.
+const std::string& LastLogLine();

@@ -1,0 +1,313 @@
+#include "editor.h"
+
+#include <GL/glew.h>
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "basicexception.h"
+#include "binding.h"
+#include "codepage.h"
+#include "filewatcher.h"
+#include "frameloop.h"
+#include "musicclock.h"
+#include "nametable.h"
+#include "overlay.h"
+#include "sdlconfig.h"
+#include "startup.h"
+#include "transport.h"
+#include "writelog.h"
+#include "zorbitloader.h"
+
+namespace {
+
+bool IsFile(const std::string& inPath) {
+  struct stat theInfo;
+  return stat(inPath.c_str(), &theInfo) == 0 && S_ISREG(theInfo.st_mode);
+}
+
+// The music of a session, moved with the transport on the wall clock.
+class MixerFollower : public MusicFollower {
+ public:
+  void SetMusic(Mix_Music* inMusic) {
+    mMusic = inMusic;
+    mMuted = false;
+  }
+  void Pause() override {
+    if (mMusic != nullptr) Mix_PauseMusic();
+  }
+  void Resume() override {
+    if (mMusic != nullptr) Mix_ResumeMusic();
+  }
+  void SeekTo(uint32_t inDemoMs) override {
+    if (mMusic == nullptr) return;
+    const bool thePaused = Mix_PausedMusic() != 0;
+    if (Mix_GetMusicType(mMusic) == MUS_OGG) {
+      if (Mix_PlayingMusic() == 0) Mix_PlayMusic(mMusic, 0);
+      Mix_SetMusicPosition(inDemoMs / 1000.0);
+      if (mMuted) Mix_VolumeMusic(mVolume);
+      mMuted = false;
+    } else {
+      // Other formats cannot be put at a time: start again, silent unless
+      // the seek went to the very start.
+      if (!mMuted) mVolume = Mix_VolumeMusic(-1);
+      Mix_PlayMusic(mMusic, 0);
+      mMuted = inDemoMs != 0;
+      Mix_VolumeMusic(mMuted ? 0 : mVolume);
+    }
+    if (thePaused) Mix_PauseMusic();
+  }
+  bool Muted() const { return mMuted; }
+
+ private:
+  Mix_Music* mMusic = nullptr;
+  bool mMuted = false;
+  int mVolume = MIX_MAX_VOLUME;
+};
+
+// Every file a demo is made of: the document, its music, the files its texts
+// name (images, fonts, movie frames), the plug-in libraries it loads, and the
+// data folder.
+void WatchDemo(FileWatcher& ioWatcher, const std::string& inDocument, const Demo& inDemo) {
+  ioWatcher.Clear();
+  ioWatcher.WatchFile(inDocument);
+  if (inDemo.musicFile != nullptr) ioWatcher.WatchFile(codepage::ToUtf8(inDemo.musicFile));
+  const NameTable& theNames = GetNameTable();
+  for (int32_t i = 0; i < theNames.count; ++i) {
+    if (theNames.texts[i] == nullptr) continue;
+    const std::string thePath = codepage::ToUtf8(theNames.texts[i]);
+    if (!thePath.empty() && IsFile(thePath)) ioWatcher.WatchFile(thePath);
+  }
+  for (uint32_t l = 0; l < inDemo.libraryCount; ++l) {
+    const char* theName = inDemo.libraries[l].fileName;
+    if (theName == nullptr) continue;
+    for (const std::string& theFolder : LibrarySearchFolders(inDocument.c_str()))
+      for (const std::string& theCandidate : LibraryCandidateNames(theName)) {
+        const std::string thePath = theFolder + "/" + theCandidate;
+        if (IsFile(thePath)) ioWatcher.WatchFile(thePath);
+      }
+  }
+  struct stat theInfo;
+  if (stat("zelth", &theInfo) == 0 && S_ISDIR(theInfo.st_mode)) ioWatcher.WatchFolder("zelth");
+}
+
+// Whether the document at inPath loads now; the loader's message when not.
+bool DocumentLoads(const std::string& inPath, std::string& outProblem) {
+  Demo theDemo = {};
+  NameTable theNames{0, 0, nullptr};
+  bool theLoaded = true;
+  try {
+    LoadDemo(inPath.c_str(), theDemo, theNames);
+  } catch (const BasicException& inFailure) {
+    outProblem = inFailure.GetMessage();
+    theLoaded = false;
+  }
+  DestroyDemo(theDemo);
+  ClearNameTable(theNames);
+  return theLoaded;
+}
+
+// The window's size: the command line's, else SDL.ini's, else 1280 x 720;
+// always a window unless --fullscreen asks for the screen.
+void ChooseWindow(PlayerOptions& ioOptions) {
+  ioOptions.noSetup = true;
+  if (ioOptions.windowWidth > 0 || ioOptions.fullscreen) return;
+  SDL_Config theConfig;
+  SDL_Config_DefaultConfig(theConfig);
+  if (IsFile("SDL.ini") && SDL_Config_LoadConfig("SDL.ini", theConfig) >= 0) {
+    ioOptions.windowWidth = theConfig.width;
+    ioOptions.windowHeight = theConfig.height;
+  } else {
+    ioOptions.windowWidth = 1280;
+    ioOptions.windowHeight = 720;
+  }
+}
+
+class Editor {
+ public:
+  explicit Editor(const PlayerOptions& inOptions)
+      : mOptions(inOptions), mTransport(mWall, inOptions.startMs, UINT32_MAX) {}
+
+  int Run();
+
+ private:
+  bool OnEvent(const SDL_Event& inEvent);
+  void AfterDraw(const Demo& inDemo, uint32_t inTime);
+  std::vector<std::string> DisplayLines(const Demo& inDemo, uint32_t inTime) const;
+  // Brought up (again): the end of the transport, the music, the watches.
+  void Adopt();
+  // No demo could be brought up: the message on a dark screen until the
+  // next save, or quit. False on quit.
+  bool WaitForFix();
+
+  PlayerOptions mOptions;
+  WallClock mWall;
+  Transport mTransport;
+  MixerFollower mFollower;
+  std::unique_ptr<MusicClock> mMusicClock;
+  FileWatcher mWatcher;
+  Overlay mOverlay;
+  LoopControl mControl;
+  std::unique_ptr<PlayerSession> mSession;
+  bool mShowDisplay = false;
+  bool mReload = false;
+  bool mSyncPause = false;    // the music was (re)started: pause it if the transport is paused
+  std::string mProblem;       // the last failed reload's message, shown until a good one
+  uint32_t mLastFrameMs = 0;  // wall time of the previous frame
+  double mFrameMs = 0;        // smoothed frame time
+};
+
+bool Editor::OnEvent(const SDL_Event& inEvent) {
+  if (inEvent.type != SDL_KEYDOWN) return false;
+  if (inEvent.key.keysym.sym == SDLK_TAB) {
+    mShowDisplay = !mShowDisplay;
+    return true;
+  }
+  return HandleTransportKey(inEvent.key.keysym, mTransport, mOptions.bpm);
+}
+
+std::vector<std::string> Editor::DisplayLines(const Demo& inDemo, uint32_t inTime) const {
+  std::vector<std::string> theLines;
+  char theLine[256];
+  std::snprintf(theLine, sizeof theLine, "%s  (%u ms)%s%s", FormatDemoTime(inTime).c_str(), inTime,
+                mOptions.bpm ? "  bar " : "", mOptions.bpm ? FormatBarBeat(inTime, mOptions.bpm).c_str() : "");
+  theLines.push_back(theLine);
+  std::snprintf(theLine, sizeof theLine, "frame %.1f ms  %.1f fps  %s%s", mFrameMs, mFrameMs > 0 ? 1000.0 / mFrameMs : 0.0,
+                mTransport.Paused() ? "paused" : "playing", mTransport.Looping() ? "  looping" : "");
+  theLines.push_back(theLine);
+  if (mTransport.LoopEnd() > mTransport.LoopStart()) {
+    std::snprintf(theLine, sizeof theLine, "loop %s - %s", FormatDemoTime(mTransport.LoopStart()).c_str(),
+                  FormatDemoTime(mTransport.LoopEnd()).c_str());
+    theLines.push_back(theLine);
+  }
+  if (mFollower.Muted() || (mMusicClock && mMusicClock->Muted()))
+    theLines.push_back("music restarted silent: this format cannot seek (Home plays it again)");
+  for (uint32_t t = inDemo.trackCount; t-- > 0;) {
+    const Track& theTrack = inDemo.tracks[t];
+    for (uint32_t e = 0; e < theTrack.eventCount; ++e) {
+      const Event& theEvent = theTrack.events[e];
+      if (inTime < theEvent.startTime || inTime > theEvent.endTime) continue;
+      std::snprintf(theLine, sizeof theLine, "track %u: %s %s  %u ms", t,
+                    theEvent.libraryFileName ? theEvent.libraryFileName : "?",
+                    theEvent.functionName ? theEvent.functionName : "?", inTime - theEvent.startTime);
+      theLines.push_back(theLine);
+      break;
+    }
+  }
+  if (!LastLogLine().empty()) theLines.push_back("log: " + LastLogLine());
+  return theLines;
+}
+
+void Editor::AfterDraw(const Demo& inDemo, uint32_t inTime) {
+  const uint32_t theNow = SDL_GetTicks();
+  if (mLastFrameMs != 0) mFrameMs = mFrameMs == 0 ? theNow - mLastFrameMs : 0.9 * mFrameMs + 0.1 * (theNow - mLastFrameMs);
+  mLastFrameMs = theNow;
+  if (mSyncPause) {
+    if (mTransport.Paused() && mSession->GetMusic() != nullptr) Mix_PauseMusic();
+    mSyncPause = false;
+  }
+  if (mWatcher.Poll(theNow)) {
+    mWatcher.TakeChanged();
+    // A save that does not load leaves the demo running as it is.
+    std::string theProblem;
+    if (DocumentLoads(mSession->Settings().options.demoPath, theProblem)) {
+      mReload = true;
+      mSession->Stop();
+    } else {
+      mProblem = theProblem;
+      WriteLog(theProblem.c_str());
+      std::fprintf(stderr, "player: %s", theProblem.c_str());
+    }
+  }
+  SDL_Surface* theScreen = SDL_GetVideoSurface();
+  if (theScreen == nullptr || !inDemo.useOpenGL) return;
+  if (!mProblem.empty()) {
+    std::string theProblem = mProblem;
+    while (!theProblem.empty() && theProblem.back() == '\n') theProblem.pop_back();
+    mOverlay.Draw(theScreen->w, theScreen->h, {"The saved demo does not load; still playing the last good one:", theProblem});
+  } else if (mShowDisplay) {
+    mOverlay.Draw(theScreen->w, theScreen->h, DisplayLines(inDemo, inTime));
+  }
+}
+
+void Editor::Adopt() {
+  const Demo& theDemo = mSession->GetDemo();
+  mTransport.SetEnd(uint32_t(std::max<int32_t>(0, theDemo.runningTime)));
+  mFollower.SetMusic(mSession->GetMusic());
+  WatchDemo(mWatcher, mSession->Settings().options.demoPath, theDemo);
+  mSyncPause = true;
+}
+
+bool Editor::WaitForFix() {
+  for (;;) {
+    SDL_Event theEvent;
+    while (SDL_PollEvent(&theEvent)) {
+      if (theEvent.type == SDL_QUIT) return false;
+      if (theEvent.type == SDL_KEYDOWN && theEvent.key.keysym.sym == SDLK_ESCAPE) return false;
+    }
+    if (mWatcher.Poll(SDL_GetTicks())) {
+      mWatcher.TakeChanged();
+      return true;
+    }
+    SDL_Delay(20);
+  }
+}
+
+int Editor::Run() {
+  ChooseWindow(mOptions);
+  mControl.onEvent = [this](const SDL_Event& inEvent) { return OnEvent(inEvent); };
+  mControl.jumps = [this] { return mTransport.Jumps(); };
+  mControl.clockIsDemoTime = true;
+  mControl.ignoreActivation = true;
+
+  SessionSettings theSettings;
+  theSettings.options = mOptions;
+  theSettings.allowSetupWindow = false;
+  theSettings.clock = &mTransport;
+  theSettings.afterDraw = [this](const Demo& inDemo, uint32_t inTime) { AfterDraw(inDemo, inTime); };
+  theSettings.loopControl = &mControl;
+  mSession = std::make_unique<PlayerSession>(theSettings);
+  if (!mSession->Open()) return mSession->Close();
+  if (!mWatcher.Usable()) WriteLogF("Live reload is off: %s\n", mWatcher.Error().c_str());
+  Adopt();
+  // Start-up took its time: the first frame is at the start time all the same.
+  mTransport.SeekTo(mOptions.startMs);
+  mTransport.SetMusic(&mFollower);
+  bool thePlayed = false;
+  for (;;) {
+    if (mSession->Reached() == StartupStep::kMusicReady) {
+      mSession->Play();
+      thePlayed = true;
+    }
+    mOverlay.Release();  // the tracker goes with the demo
+    if (!mReload) break;  // the viewer quit
+    mReload = false;
+    const uint32_t theTime = mTransport.NowMs();
+    if (mSession->Reopen("", theTime)) {
+      mProblem.clear();
+      Adopt();
+      continue;
+    }
+    mProblem = LastLogLine();
+    std::fprintf(stderr, "player: %s\n", mProblem.c_str());
+    if (mSession->Reached() == StartupStep::kMusicReady) continue;  // the last good demo plays on
+    if (!WaitForFix()) break;
+    mReload = true;
+  }
+  const int theExit = mSession->Close();
+  return thePlayed ? 0 : theExit;
+}
+
+}  // namespace
+
+int RunEditor(const PlayerOptions& inOptions) {
+  Editor theEditor(inOptions);
+  return theEditor.Run();
+}

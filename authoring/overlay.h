@@ -1,0 +1,31 @@
+// Authoring mode's on-screen display: lines of text on a dark panel in the
+// window's top-left corner, drawn after the demo's frame with the GUI's
+// fonts through the state tracker, which is left as it was found.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class OGLGUIFactory;
+class GUIFont;
+
+class Overlay {
+ public:
+  Overlay();
+  ~Overlay();
+  Overlay(const Overlay&) = delete;
+  Overlay& operator=(const Overlay&) = delete;
+
+  // Needs a current OpenGL context and tracker; the font is built at the
+  // first call after Release.
+  void Draw(int inWidth, int inHeight, const std::vector<std::string>& inLines);
+  // Drops the font while its context and tracker still exist (before a
+  // reload takes the tracker down).
+  void Release();
+
+ private:
+  std::unique_ptr<OGLGUIFactory> mFactory;
+  std::unique_ptr<GUIFont> mFont;
+  bool mBroken = false;  // the font could not be made: draw nothing rather than fail each frame
+};

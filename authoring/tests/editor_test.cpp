@@ -1,0 +1,114 @@
+// player --edit as a demo maker uses it, driven with xdotool under the test's
+// X server: pause holds the frame, a broken save keeps the demo and says why
+// on screen, the fixed save reloads at the same demo time, Escape quits.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "pngfile.h"
+#include "tempfolder.h"
+
+namespace {
+
+int Shell(const std::string& inCommand) {
+  int theWait = std::system(inCommand.c_str());
+  return WIFEXITED(theWait) ? WEXITSTATUS(theWait) : -1;
+}
+
+std::string ReadAll(const std::string& inPath) {
+  std::ifstream theFile(inPath, std::ios::binary);
+  std::stringstream theText;
+  theText << theFile.rdbuf();
+  return theText.str();
+}
+
+// Polls inCondition for up to inSeconds: a sanitizer build starts and reloads slower.
+template <typename Condition>
+bool WaitFor(Condition inCondition, int inSeconds) {
+  for (int i = 0; i < inSeconds * 5; ++i) {
+    if (inCondition()) return true;
+    usleep(200 * 1000);
+  }
+  return inCondition();
+}
+
+bool Drawn(const Image& inImage) {
+  for (size_t i = 0; i + 2 < inImage.rgba.size(); i += 4)
+    if (inImage.rgba[i] > 40 || inImage.rgba[i + 1] > 40 || inImage.rgba[i + 2] > 40) return true;
+  return false;
+}
+
+class EditedDemo {
+ public:
+  EditedDemo() : mFolder("editor") {
+    Shell("cp -r " ZORBIT_SOURCE_DIR "/demos/showcase/. '" + mFolder.Path() + "/'");
+  }
+  const std::string& Path() const { return mFolder.Path(); }
+  // The window's pixels (it sits at the screen's top-left corner).
+  Image Shot(const std::string& inName) const {
+    const std::string thePath = mFolder.Path() + "/" + inName + ".png";
+    Image theImage;
+    if (Shell("import -window root -crop 320x180+0+0 +repage '" + thePath + "' 2>/dev/null") == 0) ReadPng(thePath, theImage);
+    return theImage;
+  }
+  // Keys go to the window under the pointer when no window manager runs.
+  void Key(const char* inKey) const {
+    Shell(std::string("xdotool mousemove 100 100 key ") + inKey);
+    usleep(300 * 1000);
+  }
+  // Saves inText as the document the way many editors do: a new file renamed over the old.
+  void Save(const std::string& inText) const {
+    const std::string theNew = mFolder.Path() + "/.showcase.xml.new";
+    std::ofstream(theNew) << inText;
+    std::rename(theNew.c_str(), (mFolder.Path() + "/showcase.xml").c_str());
+    usleep(400 * 1000);  // the debounce
+  }
+
+ private:
+  TempFolder mFolder;
+};
+
+TEST(Editor, PauseReloadBrokenSaveAndQuitInTheRealPlayer) {
+  if (std::getenv("DISPLAY") == nullptr || Shell("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
+    GTEST_SKIP() << "needs an X display, xdotool and ImageMagick's import (scripts/install-deps)";
+  EditedDemo theDemo;
+  const std::string theGood = ReadAll(theDemo.Path() + "/showcase.xml");
+  ASSERT_FALSE(theGood.empty());
+  const std::string theCommand = "cd '" + theDemo.Path() +
+                                 "' && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 ZORBIT_PLUGIN_PATH=" ZORBIT_BIN_DIR
+                                 " " ZORBIT_BIN_DIR "/player --edit --window 320x180 showcase.xml 20000 "
+                                 ">out.txt 2>&1 & echo $! > pid.txt";
+  ASSERT_EQ(0, Shell(theCommand));
+  ASSERT_TRUE(WaitFor([&] { return Drawn(theDemo.Shot("first")); }, 30)) << "the demo never showed";
+  sleep(1);
+  theDemo.Key("space");
+  const Image thePaused = theDemo.Shot("paused");
+  ASSERT_EQ(320, thePaused.width) << "no screenshot";
+  usleep(500 * 1000);
+  EXPECT_TRUE(theDemo.Shot("still").rgba == thePaused.rgba) << "the paused frame moved";
+
+  theDemo.Save("<Demo><Settings");  // broken
+  EXPECT_TRUE(WaitFor([&] { return !(theDemo.Shot("broken").rgba == thePaused.rgba); }, 10))
+      << "the broken save's message is not on screen";
+  EXPECT_NE(std::string::npos, ReadAll(theDemo.Path() + "/Errorlog.txt").find("An error occurred while loading demo"));
+
+  theDemo.Save(theGood);  // fixed: reloaded, paused at the same time, the message gone
+  EXPECT_TRUE(WaitFor([&] { return theDemo.Shot("fixed").rgba == thePaused.rgba; }, 15))
+      << "the reloaded demo shows another frame";
+
+  theDemo.Key("Tab");
+  EXPECT_TRUE(WaitFor([&] { return !(theDemo.Shot("display").rgba == thePaused.rgba); }, 5)) << "Tab showed no display";
+
+  theDemo.Key("Escape");
+  const std::string thePid = ReadAll(theDemo.Path() + "/pid.txt");
+  EXPECT_TRUE(WaitFor([&] { return Shell("kill -0 " + thePid + " 2>/dev/null") != 0; }, 10)) << "Escape did not quit";
+  Shell("kill " + thePid + " 2>/dev/null");
+}
+
+}  // namespace
