@@ -133,7 +133,7 @@ void ChooseWindow(PlayerOptions& ioOptions) {
 class Editor {
  public:
   explicit Editor(const PlayerOptions& inOptions)
-      : mOptions(inOptions), mTransport(mWall, inOptions.startMs, UINT32_MAX) {}
+      : mOptions(inOptions), mTransport(mBase, inOptions.startMs, UINT32_MAX) {}
 
   int Run();
 
@@ -148,7 +148,7 @@ class Editor {
   bool WaitForFix();
 
   PlayerOptions mOptions;
-  WallClock mWall;
+  DeferredClock mBase;  // the wall clock, or the music's with --clock music
   Transport mTransport;
   MixerFollower mFollower;
   std::unique_ptr<MusicClock> mMusicClock;
@@ -241,6 +241,20 @@ void Editor::Adopt() {
   const Demo& theDemo = mSession->GetDemo();
   mTransport.SetEnd(uint32_t(std::max<int32_t>(0, theDemo.runningTime)));
   mFollower.SetMusic(mSession->GetMusic());
+  // A music clock follows the music object the session has now.
+  mTransport.SetMusic(nullptr);
+  mBase.SetTarget(nullptr);
+  mMusicClock.reset();
+  if (mOptions.musicClock && MusicClock::Available()) {
+    const uint32_t theNow = mTransport.NowMs();
+    mMusicClock = std::make_unique<MusicClock>(mSession->GetMusic(), theNow,
+                                               uint32_t(std::max(0, mSession->GetConfig().audioBuffer)));
+    mBase.SetTarget(mMusicClock.get());
+    mTransport.SeekTo(theNow);  // anchored on the music's clock
+    mTransport.SetMusic(mMusicClock.get());
+  } else {
+    mTransport.SetMusic(&mFollower);
+  }
   WatchDemo(mWatcher, mSession->Settings().options.demoPath, theDemo);
   mSyncPause = true;
 }
@@ -276,10 +290,9 @@ int Editor::Run() {
   mSession = std::make_unique<PlayerSession>(theSettings);
   if (!mSession->Open()) return mSession->Close();
   if (!mWatcher.Usable()) WriteLogF("Live reload is off: %s\n", mWatcher.Error().c_str());
-  Adopt();
   // Start-up took its time: the first frame is at the start time all the same.
   mTransport.SeekTo(mOptions.startMs);
-  mTransport.SetMusic(&mFollower);
+  Adopt();
   bool thePlayed = false;
   for (;;) {
     if (mSession->Reached() == StartupStep::kMusicReady) {
@@ -301,6 +314,9 @@ int Editor::Run() {
     if (!WaitForFix()) break;
     mReload = true;
   }
+  mBase.SetTarget(nullptr);
+  mTransport.SetMusic(nullptr);
+  mMusicClock.reset();
   const int theExit = mSession->Close();
   return thePlayed ? 0 : theExit;
 }

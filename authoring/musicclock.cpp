@@ -1,5 +1,10 @@
 #include "musicclock.h"
 
+#include <algorithm>
+#include <memory>
+
+#include "startup.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -122,4 +127,26 @@ void MusicClock::SeekTo(uint32_t inDemoMs) {
   if (!mPosition.Running()) Mix_PauseMusic();
   mMuted = inDemoMs != 0;
   Mix_VolumeMusic(mMuted ? 0 : mVolume);
+}
+
+uint32_t DeferredClock::NowMs() { return mTarget != nullptr ? mTarget->NowMs() : SDL_GetTicks(); }
+
+int RunWithMusicClock(const PlayerOptions& inOptions, int /*argc*/, char** /*argv*/) {
+  DeferredClock theClock;
+  SessionSettings theSettings;
+  theSettings.options = inOptions;
+  theSettings.clock = &theClock;
+  PlayerSession theSession(theSettings);
+  if (theSession.Open()) {
+    std::unique_ptr<MusicClock> theMusicClock;
+    // Without sound there is no music to follow: the wall clock it is.
+    if (MusicClock::Available()) {
+      theMusicClock = std::make_unique<MusicClock>(theSession.GetMusic(), inOptions.startMs,
+                                                   uint32_t(std::max(0, theSession.GetConfig().audioBuffer)));
+      theClock.SetTarget(theMusicClock.get());
+    }
+    theSession.Play();
+    theClock.SetTarget(nullptr);
+  }
+  return theSession.Close();
 }

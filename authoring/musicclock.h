@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "frameloop.h"
+#include "options.h"
 #include "transport.h"
 
 struct _Mix_Music;
@@ -42,6 +43,25 @@ class MusicPosition {
   bool mRunning = true;
   uint32_t mLastResult = 0;
 };
+
+// A clock that reads another once it is given one, and SDL_GetTicks until
+// then: the music clock can only be made once the music is loaded, after
+// the session that is handed the clock was made.
+class DeferredClock : public FrameClock {
+ public:
+  void SetTarget(FrameClock* inTarget) { mTarget = inTarget; }
+  uint32_t NowMs() override;
+  void FrameShown() override {
+    if (mTarget != nullptr) mTarget->FrameShown();
+  }
+
+ private:
+  FrameClock* mTarget = nullptr;
+};
+
+// Normal play with --clock music: demo time from the music's position.
+// Returns the exit code, as RunPlayer.
+int RunWithMusicClock(const PlayerOptions& inOptions, int argc, char** argv);
 
 // A FrameClock reading MusicPosition, fed from SDL_mixer's post-mix hook,
 // and the MusicFollower that moves the music with the transport. Only one

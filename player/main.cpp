@@ -6,6 +6,7 @@
 
 #ifdef ZORBIT_HAVE_EDITOR
 #include "editor.h"
+#include "musicclock.h"
 #endif
 
 namespace {
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
   }
 #ifdef ZORBIT_HAVE_EDITOR
   if (EditRequested(theOptions)) return RunEditor(theOptions);
+  if (theOptions.musicClock) return RunWithMusicClock(theOptions, argc, argv);
 #endif
   return RunPlayer(argc, argv);
 }

@@ -99,6 +99,7 @@ class PlayerSession {
   const Demo& GetDemo() const { return mDemo; }
   SDL_Surface* GetScreen() const { return mScreen; }
   Mix_Music* GetMusic() const { return mMusic; }  // null without sound or music
+  const SDL_Config& GetConfig() const { return mConfig; }  // the video and sound set-up in use
   const SessionSettings& Settings() const { return mSettings; }
 
  private:
