@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -573,6 +574,77 @@ TEST(PlayerProgram, WithoutADisplayItSaysSoAndLeavesTheTerminalAlone) {
   EXPECT_EQ(theLine, theRun.log);
   EXPECT_NE(std::string::npos, theRun.errors.find(theLine)) << theRun.errors;
   EXPECT_TRUE(theRun.calls.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Demo times from a script, each frame's with whether the clock jumped to it.
+class ScriptedClock : public FrameClock {
+ public:
+  struct Step {
+    uint32_t time;
+    bool jump;
+  };
+  explicit ScriptedClock(std::vector<Step> inSteps) : mSteps(std::move(inSteps)) {}
+  uint32_t NowMs() override {
+    const Step& theStep = mSteps[std::min(mIndex, mSteps.size() - 1)];
+    if (theStep.jump && mCounted != mIndex) {
+      ++mJumps;
+      mCounted = mIndex;
+    }
+    return theStep.time;
+  }
+  void FrameShown() override { ++mIndex; }
+  bool Done() const { return mIndex + 1 >= mSteps.size(); }
+  uint64_t Jumps() const { return mJumps; }
+
+ private:
+  std::vector<Step> mSteps;
+  size_t mIndex = 0;
+  size_t mCounted = size_t(-1);
+  uint64_t mJumps = 0;
+};
+
+TEST(FrameLoop, ASeekEndsEveryStartedEventAndStartsWhatIsActiveAtTheNewTime) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(1000), Library("recorder.so", {"Record"}),
+                                       {{Event("recorder.so", "Record", 0, 100), Event("recorder.so", "Record", 200, 300)}}));
+  ScriptedClock theClock({{50, false}, {60, false}, {250, true}, {40, true}, {45, true}, {70, false}});
+  LoopControl theControl;
+  theControl.jumps = [&] { return theClock.Jumps(); };
+  theControl.clockIsDemoTime = true;
+  SessionSettings theSettings;
+  theSettings.options.demoPath = "demo.xml";
+  theSettings.workingFolder = theFolder.Path();
+  theSettings.allowSetupWindow = false;
+  theSettings.clock = &theClock;
+  theSettings.loopControl = &theControl;
+  PlayerSession* theCurrent = nullptr;
+  theSettings.afterDraw = [&](const Demo&, uint32_t) {
+    if (theClock.Done()) theCurrent->Stop();
+  };
+  {
+    PlayerSession theSession(theSettings);
+    theCurrent = &theSession;
+    ASSERT_TRUE(theSession.Open());
+    ASSERT_TRUE(theSession.Play());
+    EXPECT_EQ(0, theSession.Close());
+  }
+  std::ifstream theFile(theFolder.Path() + "/calls.txt");
+  Strings theCalls;
+  for (std::string theLine; std::getline(theFile, theLine);) theCalls.push_back(theLine);
+  // A jump ends the started event at the time it was last drawn at, even
+  // when the new time falls in the same event (45 after 40).
+  EXPECT_EQ(Joined(Strings{"recorder:Record make@50", "recorder:Record run@50", "recorder:Record run@60",
+                    "recorder:Record destroy@60", "recorder:Record make@250", "recorder:Record run@250",
+                    "recorder:Record destroy@250", "recorder:Record make@40", "recorder:Record run@40",
+                    "recorder:Record destroy@40", "recorder:Record make@45", "recorder:Record run@45",
+                    "recorder:Record run@70"}),
+            Joined(Summarise(Lines(theCalls, "effect"), false)));
 }
 
 }  // namespace
