@@ -230,6 +230,8 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
   theSettings.options.demoPath = theDemo;
   theSettings.options.startMs = static_cast<uint32_t>(theStartMs);
   theSettings.workingFolder = theFolder;
+  // The demo's folder may be read-only (an installed demo), and stays as it was.
+  theSettings.logPath = theOutDir + "/Errorlog.txt";
   theSettings.clock = &theClock;
   theSettings.config = &theConfig;
   theSettings.allowSetupWindow = false;
@@ -356,7 +358,7 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
     }
   }
   if (theResult.exitCode != 0 && theResult.error.empty())
-    theResult.error = "the player stopped during start-up; see " + theFolder + "/Errorlog.txt";
+    theResult.error = "the player stopped during start-up; see " + theSettings.logPath;
   else if (theResult.frames == 0 && theResult.error.empty())
     theResult.error = "no frame was drawn: the start time lies past the demo's running time";
   return theResult;
