@@ -13,19 +13,13 @@
 
 #include "pngfile.h"
 #include "tempfolder.h"
+#include "textfile.h"
 
 namespace {
 
 int Shell(const std::string& inCommand) {
   int theWait = std::system(inCommand.c_str());
   return WIFEXITED(theWait) ? WEXITSTATUS(theWait) : -1;
-}
-
-std::string ReadAll(const std::string& inPath) {
-  std::ifstream theFile(inPath, std::ios::binary);
-  std::stringstream theText;
-  theText << theFile.rdbuf();
-  return theText.str();
 }
 
 // Polls inCondition for up to inSeconds: a sanitizer build starts and reloads slower.
@@ -78,7 +72,7 @@ TEST(Editor, PauseReloadBrokenSaveAndQuitInTheRealPlayer) {
   if (std::getenv("DISPLAY") == nullptr || Shell("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
     GTEST_SKIP() << "needs an X display, xdotool and ImageMagick's import (scripts/install-deps)";
   EditedDemo theDemo;
-  const std::string theGood = ReadAll(theDemo.Path() + "/showcase.xml");
+  const std::string theGood = ReadFile(theDemo.Path() + "/showcase.xml");
   ASSERT_FALSE(theGood.empty());
   const std::string theCommand = "cd '" + theDemo.Path() +
                                  "' && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 ZORBIT_PLUGIN_PATH=" ZORBIT_BIN_DIR
@@ -96,7 +90,7 @@ TEST(Editor, PauseReloadBrokenSaveAndQuitInTheRealPlayer) {
   theDemo.Save("<Demo><Settings");  // broken
   EXPECT_TRUE(WaitFor([&] { return !(theDemo.Shot("broken").rgba == thePaused.rgba); }, 10))
       << "the broken save's message is not on screen";
-  EXPECT_NE(std::string::npos, ReadAll(theDemo.Path() + "/Errorlog.txt").find("An error occurred while loading demo"));
+  EXPECT_NE(std::string::npos, ReadFile(theDemo.Path() + "/Errorlog.txt").find("An error occurred while loading demo"));
 
   theDemo.Save(theGood);  // fixed: reloaded, paused at the same time, the message gone
   EXPECT_TRUE(WaitFor([&] { return theDemo.Shot("fixed").rgba == thePaused.rgba; }, 15))
@@ -106,7 +100,7 @@ TEST(Editor, PauseReloadBrokenSaveAndQuitInTheRealPlayer) {
   EXPECT_TRUE(WaitFor([&] { return !(theDemo.Shot("display").rgba == thePaused.rgba); }, 5)) << "Tab showed no display";
 
   theDemo.Key("Escape");
-  const std::string thePid = ReadAll(theDemo.Path() + "/pid.txt");
+  const std::string thePid = ReadFile(theDemo.Path() + "/pid.txt");
   EXPECT_TRUE(WaitFor([&] { return Shell("kill -0 " + thePid + " 2>/dev/null") != 0; }, 10)) << "Escape did not quit";
   Shell("kill " + thePid + " 2>/dev/null");
 }

@@ -55,26 +55,33 @@ struct FrameGrab {
   }
 };
 
+// The showcase in a window of its own size, without sound, on a fixed-step
+// clock, its log in inLogFolder.
+SessionSettings ShowcaseSession(SDL_Config& outConfig, FrameClock& inClock, int inWidth, int inHeight,
+                                uint32_t inStartMs, const std::string& inLogFolder) {
+  SDL_Config_DefaultConfig(outConfig);
+  outConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_VIDEO;
+  outConfig.width = inWidth;
+  outConfig.height = inHeight;
+  outConfig.videoFlags = SDL_DOUBLEBUF;
+  SessionSettings theSettings;
+  theSettings.options.demoPath = "showcase.xml";
+  theSettings.options.startMs = inStartMs;
+  theSettings.workingFolder = kShowcaseFolder;
+  theSettings.logPath = inLogFolder + "/Errorlog.txt";
+  theSettings.allowSetupWindow = false;
+  theSettings.config = &outConfig;
+  theSettings.clock = &inClock;
+  return theSettings;
+}
+
 TEST(Session, ReopenInPlaceDrawsTheSameFrameWithFlatMemory) {
   PinOpenGLDriver();
   TempFolder theLogs("reopen");
   SDL_Config theConfig;
-  SDL_Config_DefaultConfig(theConfig);
-  theConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_VIDEO;
-  theConfig.width = 160;
-  theConfig.height = 120;
-  theConfig.videoFlags = SDL_DOUBLEBUF;
   FixedStepClock theClock(40);
   FrameGrab theGrab;
-
-  SessionSettings theSettings;
-  theSettings.options.demoPath = "showcase.xml";
-  theSettings.options.startMs = 41000;
-  theSettings.workingFolder = kShowcaseFolder;
-  theSettings.logPath = theLogs.Path() + "/Errorlog.txt";
-  theSettings.allowSetupWindow = false;
-  theSettings.config = &theConfig;
-  theSettings.clock = &theClock;
+  SessionSettings theSettings = ShowcaseSession(theConfig, theClock, 160, 120, 41000, theLogs.Path());
   theSettings.afterDraw = [&](const Demo& inDemo, uint32_t inTime) { theGrab(inDemo, inTime); };
   PlayerSession theSession(theSettings);
   theGrab.session = &theSession;
@@ -110,23 +117,10 @@ TEST(Session, AReopenThatCannotLoadKeepsTheDemoThatRuns) {
   PinOpenGLDriver();
   TempFolder theFolder("reopen_bad");
   SDL_Config theConfig;
-  SDL_Config_DefaultConfig(theConfig);
-  theConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_VIDEO;
-  theConfig.width = 64;
-  theConfig.height = 48;
-  theConfig.videoFlags = SDL_DOUBLEBUF;
   FixedStepClock theClock(40);
   int theFrames = 0;
   PlayerSession* theCurrent = nullptr;
-
-  SessionSettings theSettings;
-  theSettings.options.demoPath = "showcase.xml";
-  theSettings.options.startMs = 20000;
-  theSettings.workingFolder = kShowcaseFolder;
-  theSettings.logPath = theFolder.Path() + "/Errorlog.txt";
-  theSettings.allowSetupWindow = false;
-  theSettings.config = &theConfig;
-  theSettings.clock = &theClock;
+  SessionSettings theSettings = ShowcaseSession(theConfig, theClock, 64, 48, 20000, theFolder.Path());
   theSettings.afterDraw = [&](const Demo&, uint32_t) {
     if (++theFrames % 3 == 0) theCurrent->Stop();
   };

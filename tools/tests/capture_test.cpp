@@ -19,6 +19,7 @@
 
 #include "pngfile.h"
 #include "tempfolder.h"
+#include "textfile.h"
 
 namespace {
 
@@ -30,21 +31,14 @@ struct CommandRun {
   std::string err;
 };
 
-std::string ReadAll(const std::string& inPath) {
-  std::ifstream theFile(inPath, std::ios::binary);
-  std::stringstream theText;
-  theText << theFile.rdbuf();
-  return theText.str();
-}
-
 // inCommand with standard output and error kept apart.
 CommandRun Shell(const std::string& inFolder, const std::string& inCommand) {
   CommandRun theRun;
   const std::string theOut = inFolder + "/.out", theErr = inFolder + "/.err";
   int theWait = std::system((inCommand + " >'" + theOut + "' 2>'" + theErr + "' </dev/null").c_str());
   theRun.status = WIFEXITED(theWait) ? WEXITSTATUS(theWait) : -1;
-  theRun.out = ReadAll(theOut);
-  theRun.err = ReadAll(theErr);
+  theRun.out = ReadFile(theOut);
+  theRun.err = ReadFile(theErr);
   std::remove(theOut.c_str());
   std::remove(theErr.c_str());
   return theRun;
@@ -65,7 +59,7 @@ std::map<std::string, std::string> Frames(const std::string& inFolder) {
   if (DIR* theDir = opendir(inFolder.c_str())) {
     while (dirent* theEntry = readdir(theDir)) {
       std::string theName = theEntry->d_name;
-      if (theName.rfind("frame", 0) == 0) theFrames[theName] = ReadAll(inFolder + "/" + theName);
+      if (theName.rfind("frame", 0) == 0) theFrames[theName] = ReadFile(inFolder + "/" + theName);
     }
     closedir(theDir);
   }
@@ -144,7 +138,7 @@ TEST(Capture, LosslessVideoDecodesToThePngFramesPixels) {
   ASSERT_EQ(0, theRun.status) << theRun.err;
   const std::string theRaw = theFolder.Path() + "/decoded.rgba";
   ASSERT_EQ(0, Shell(theFolder.Path(), "ffmpeg -v error -i '" + theVideo + "' -f rawvideo -pix_fmt rgba '" + theRaw + "'").status);
-  const std::string theBytes = ReadAll(theRaw);
+  const std::string theBytes = ReadFile(theRaw);
   const size_t theFrameBytes = 160 * 90 * 4;
   ASSERT_EQ(11 * theFrameBytes, theBytes.size());
   for (int i = 0; i < 11; ++i) {
