@@ -10,9 +10,11 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 
 #include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
@@ -40,34 +42,65 @@ namespace {
 // ---------------------------------------------------------------------------
 // A light element tree with the position of every start tag.
 
+using AttributeList = std::vector<std::pair<std::string, std::string>>;
+
 struct Element {
-  std::string name;
-  std::vector<std::pair<std::string, std::string>> attributes;
+  const std::string* name = nullptr;  // interned by the Tree: one string per distinct name
+  const AttributeList* attributes = nullptr;  // owned by the Tree; null when there are none
   int line = 0;
   int column = 0;
   bool hasChild = false;  // any content at all: text or elements
   bool outsideCodePage = false;  // its text was reported as not fitting Windows-1252
-  std::vector<Element*> children;  // owned by the Tree
+  const Element* firstChild = nullptr;
+  const Element* nextSibling = nullptr;
 
+  const std::string& Name() const { return *name; }
   const std::string* Attribute(const char* inName) const {
-    for (auto& theAttribute : attributes)
-      if (theAttribute.first == inName) return &theAttribute.second;
+    if (attributes)
+      for (auto& theAttribute : *attributes)
+        if (theAttribute.first == inName) return &theAttribute.second;
     return nullptr;
+  }
+  const AttributeList& Attributes() const {
+    static const AttributeList kNone;
+    return attributes ? *attributes : kNone;
   }
   std::vector<const Element*> Children(const char* inName = nullptr) const {
     std::vector<const Element*> theResult;
-    for (Element* theChild : children)
-      if (!inName || theChild->name == inName) theResult.push_back(theChild);
+    for (const Element* theChild = firstChild; theChild; theChild = theChild->nextSibling)
+      if (!inName || *theChild->name == inName) theResult.push_back(theChild);
     return theResult;
   }
 };
 
 // Every element of a document in document order, the root first. The tree
 // owns its elements in one flat list, so neither building nor freeing it
-// recurses, however deep the document nests.
+// recurses, however deep the document nests. Deep or long documents have
+// millions of elements with a handful of names: an element costs one slot
+// of a deque and no allocation of its own unless it has attributes, and
+// each name is turned into UTF-8 once per document.
 struct Tree {
-  std::vector<std::unique_ptr<Element>> elements;
-  const Element* Root() const { return elements.empty() ? nullptr : elements.front().get(); }
+  std::deque<Element> elements;
+  std::deque<AttributeList> attributeLists;
+
+  const Element* Root() const { return elements.empty() ? nullptr : &elements.front(); }
+
+  const std::string* Intern(const XMLCh* inName) {
+    mKey.assign(inName);
+    auto theFound = mNames.find(mKey);
+    if (theFound == mNames.end()) theFound = mNames.emplace(mKey, codepage::Utf16ToUtf8(inName)).first;
+    return &theFound->second;
+  }
+  // The interned name, or null when no element of the document has it.
+  const std::string* Find(const char* inName) const {
+    for (auto& theName : mNames)
+      if (theName.second == inName) return &theName.second;
+    return nullptr;
+  }
+
+ private:
+  std::unordered_map<std::u16string, std::string> mNames;  // nodes stay put, so pointers to values hold
+  std::u16string mKey;  // reused, so looking a name up allocates nothing
 };
 
 // Entity expansions allowed per document: the loader's cap.
@@ -104,40 +137,45 @@ class Collector : public DefaultHandler {
   void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const inName,
                     const Attributes& inAttributes) override {
     if (!mBuildTree) return;
-    auto theElement = std::make_unique<Element>();
-    theElement->name = Local(inName);
-    for (XMLSize_t i = 0; i < inAttributes.getLength(); ++i)
-      theElement->attributes.emplace_back(Local(inAttributes.getQName(i)), Local(inAttributes.getValue(i)));
+    mTree.elements.emplace_back();
+    Element& theElement = mTree.elements.back();
+    theElement.name = mTree.Intern(inName);
     if (mLocator) {
-      theElement->line = static_cast<int>(mLocator->getLineNumber());
-      theElement->column = static_cast<int>(mLocator->getColumnNumber());
+      theElement.line = static_cast<int>(mLocator->getLineNumber());
+      theElement.column = static_cast<int>(mLocator->getColumnNumber());
     }
-    for (XMLSize_t i = 0; i < inAttributes.getLength(); ++i) {
-      const XMLCh* theValue = inAttributes.getValue(i);
-      if (codepage::CountOutside(theValue, XMLString::stringLen(theValue)) > 0)
-        mFindings.push_back({Finding::kWarning, theElement->line, theElement->column,
-                             "attribute \"" + Local(inAttributes.getQName(i)) + "\" of <" + theElement->name + "> " +
-                                 kOutsideCodePage});
+    if (inAttributes.getLength() > 0) {
+      mTree.attributeLists.emplace_back();
+      AttributeList& theList = mTree.attributeLists.back();
+      theElement.attributes = &theList;
+      for (XMLSize_t i = 0; i < inAttributes.getLength(); ++i) {
+        const XMLCh* theValue = inAttributes.getValue(i);
+        theList.emplace_back(*mTree.Intern(inAttributes.getQName(i)), Local(theValue));
+        if (codepage::CountOutside(theValue, XMLString::stringLen(theValue)) > 0)
+          mFindings.push_back({Finding::kWarning, theElement.line, theElement.column,
+                               "attribute \"" + theList.back().first + "\" of <" + theElement.Name() + "> " +
+                                   kOutsideCodePage});
+      }
     }
-    Element* theRaw = theElement.get();
     if (!mStack.empty()) {
-      mStack.back()->hasChild = true;
-      mStack.back()->children.push_back(theRaw);
+      Open& theParent = mStack.back();
+      theParent.element->hasChild = true;
+      (theParent.lastChild ? theParent.lastChild->nextSibling : theParent.element->firstChild) = &theElement;
+      theParent.lastChild = &theElement;
     }
-    mTree.elements.push_back(std::move(theElement));
-    mStack.push_back(theRaw);
+    mStack.push_back({&theElement, nullptr});
     mDepth = std::max(mDepth, mStack.size());
   }
 
   void characters(const XMLCh* const inText, const XMLSize_t inLength) override {
     if (!mBuildTree || mStack.empty() || inLength == 0) return;
-    Element* theElement = mStack.back();
+    Element* theElement = mStack.back().element;
     theElement->hasChild = true;
     // One finding per element, however many pieces the parser hands its text in.
     if (!theElement->outsideCodePage && codepage::CountOutside(inText, inLength) > 0) {
       theElement->outsideCodePage = true;
       mFindings.push_back({Finding::kWarning, theElement->line, theElement->column,
-                           "the text of <" + theElement->name + "> " + kOutsideCodePage});
+                           "the text of <" + theElement->Name() + "> " + kOutsideCodePage});
     }
   }
 
@@ -171,8 +209,14 @@ class Collector : public DefaultHandler {
   std::vector<Finding>& mFindings;
   bool mBuildTree;
   Finding::Severity mSeverity;
+  // An element whose end tag is still to come, and its latest child so far.
+  struct Open {
+    Element* element;
+    Element* lastChild;
+  };
+
   const Locator* mLocator = nullptr;
-  std::vector<Element*> mStack;
+  std::vector<Open> mStack;
   size_t mKept = 0;
 };
 
@@ -266,20 +310,20 @@ struct Context {
     // passes over attributes it does not know.
     for (const char* theName : inRequired)
       if (!inElement.Attribute(theName))
-        Error(inElement, "<" + inElement.name + "> lacks the required attribute \"" + theName + "\"");
+        Error(inElement, "<" + inElement.Name() + "> lacks the required attribute \"" + theName + "\"");
     if (!schemaChecked)
-      for (auto& theAttribute : inElement.attributes)
+      for (auto& theAttribute : inElement.Attributes())
         if (!theKnown.count(theAttribute.first))
-          Warn(inElement, "<" + inElement.name + "> has an unknown attribute \"" + theAttribute.first +
+          Warn(inElement, "<" + inElement.Name() + "> has an unknown attribute \"" + theAttribute.first +
                               "\", which the player ignores");
     for (const char* theName : inIntegers) {
       const std::string* theValue = inElement.Attribute(theName);
       long long theNumber = 0;
       if (theValue && !ReadInteger(*theValue, theNumber))
-        Error(inElement, "attribute \"" + std::string(theName) + "\" of <" + inElement.name + "> is \"" + *theValue +
+        Error(inElement, "attribute \"" + std::string(theName) + "\" of <" + inElement.Name() + "> is \"" + *theValue +
                              "\", not a whole number");
       else if (theValue && (theNumber > INT32_MAX || theNumber < INT32_MIN))
-        Error(inElement, "attribute \"" + std::string(theName) + "\" of <" + inElement.name +
+        Error(inElement, "attribute \"" + std::string(theName) + "\" of <" + inElement.Name() +
                              "> does not fit in 32 bits: " + *theValue);
     }
   }
@@ -368,8 +412,10 @@ struct Context {
 // the loader finds them.
 std::vector<const Element*> ByTag(const Tree& inTree, const char* inName) {
   std::vector<const Element*> theFound;
-  for (auto& theElement : inTree.elements)
-    if (theElement->name == inName) theFound.push_back(theElement.get());
+  const std::string* theName = inTree.Find(inName);
+  if (!theName) return theFound;
+  for (const Element& theElement : inTree.elements)
+    if (theElement.name == theName) theFound.push_back(&theElement);
   return theFound;
 }
 
@@ -521,6 +567,14 @@ class QuietStderr {
   int mSaved;
 };
 
+class XercesPlatform {
+ public:
+  XercesPlatform() { XMLPlatformUtils::Initialize(); }
+  ~XercesPlatform() { XMLPlatformUtils::Terminate(); }
+  XercesPlatform(const XercesPlatform&) = delete;
+  XercesPlatform& operator=(const XercesPlatform&) = delete;
+};
+
 }  // namespace
 
 std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& inOptions) {
@@ -529,13 +583,16 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
     theFindings.push_back({Finding::kError, 0, 0, "cannot open the file"});
     return theFindings;
   }
-  XMLPlatformUtils::Initialize();
+  // Xerces stays initialised through the loader's run as well: the loader's
+  // own Initialize and Terminate then only count, and the platform's tables
+  // are built once per check instead of twice.
+  XercesPlatform thePlatform;
   bool theFailed = false;
   size_t theDepth = 0;
   Tree theTree = Parse(inPath, std::string(), theFindings, theFailed, &theDepth);
   const Element* theRoot = theTree.Root();
   if (!theFailed && theRoot) {
-    bool theSchema = theRoot->name == "Demo" && !inOptions.schemaPath.empty() && IsFile(inOptions.schemaPath);
+    bool theSchema = theRoot->Name() == "Demo" && !inOptions.schemaPath.empty() && IsFile(inOptions.schemaPath);
     if (theSchema && theDepth > kMaxSchemaDepth) {
       theSchema = false;
       theFindings.push_back({Finding::kWarning, 0, 0,
@@ -544,9 +601,9 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
     if (theSchema) {
       bool theSchemaFailed = false;
       Parse(inPath, inOptions.schemaPath, theFindings, theSchemaFailed);
-    } else if (theRoot->name != "Demo") {
+    } else if (theRoot->Name() != "Demo") {
       theFindings.push_back({Finding::kWarning, theRoot->line, theRoot->column,
-                             "the root element is <" + theRoot->name + ">, not <Demo>: schema checks skipped"});
+                             "the root element is <" + theRoot->Name() + ">, not <Demo>: schema checks skipped"});
     }
     size_t theTextCount = 0;
     if (!ByTag(theTree, "Texts").empty())
@@ -554,8 +611,7 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
     Context theContext{inOptions, theFindings, theSchema, theTextCount};
     CheckTree(theTree, inPath, theContext);
   }
-  theTree.elements.clear();
-  XMLPlatformUtils::Terminate();
+  theTree = Tree();  // before the loader builds its own tree of the document
 
   if (inOptions.runLoader && !theFailed) {
     Demo theDemo{};
