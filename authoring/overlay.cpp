@@ -33,7 +33,7 @@ void Overlay::Draw(int inWidth, int inHeight, const std::vector<std::string>& in
   if (!mFont) {
     try {
       mFactory = std::make_unique<OGLGUIFactory>();
-      mFont.reset(mFactory->CreateFont(mFactory->GetDefaultFontName(), kFontSize));
+      mFont = std::make_unique<OGLFont>(mFactory->GetDefaultFontName(), kFontSize);
     } catch (const BasicException& inFailure) {
       WriteLog(inFailure.GetMessage());
       mBroken = true;
@@ -62,8 +62,10 @@ void Overlay::Draw(int inWidth, int inHeight, const std::vector<std::string>& in
   PushTextureUsed(GetTextureUsed());
   mFactory->PushClipRect(0, inWidth, 0, inHeight);
   mFactory->FillRect(0, 0, thePanelWidth, thePanelHeight, kPanel);
+  std::vector<OGLFont::TextLine> theLines;
   for (size_t i = 0; i < theTexts.size(); ++i)
-    mFont->DrawText(kMargin, kMargin + int(i) * kFontSize, theTexts[i], i == 0 ? kFirstLine : kText, true, 0.0);
+    theLines.push_back({kMargin, kMargin + int(i) * kFontSize, &theTexts[i], i == 0 ? kFirstLine : kText});
+  mFont->DrawLines(theLines.data(), theLines.size(), 0.0);
   mFactory->PopClipRect();
   PopTextureUsed();
   PopTexture2D();

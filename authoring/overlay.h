@@ -8,7 +8,7 @@
 #include <vector>
 
 class OGLGUIFactory;
-class GUIFont;
+class OGLFont;
 
 class Overlay {
  public:
@@ -26,6 +26,6 @@ class Overlay {
 
  private:
   std::unique_ptr<OGLGUIFactory> mFactory;
-  std::unique_ptr<GUIFont> mFont;
+  std::unique_ptr<OGLFont> mFont;
   bool mBroken = false;  // the font could not be made: draw nothing rather than fail each frame
 };

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 #include <new>
 #include <string>
 
@@ -181,6 +182,60 @@ OGLFont::OGLFont(const Buffer& inName, int inSize) : GUIFont(inName, inSize), mT
 OGLFont::~OGLFont() {
   glDeleteTextures(1, &mTexture);
   ReleaseFreeType();
+}
+
+void OGLFont::DrawLines(const TextLine* inLines, size_t inCount, double inZ) {
+  PushTexture2D(true);
+  PushTextureUsed(mTexture);
+  PushState(STATE_BLEND, 1);
+  PushState(STATE_BLEND_SRC, GL_SRC_ALPHA);
+  PushState(STATE_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA);
+  const double theSide = mAtlasSide;
+  // Client arrays rather than a call per vertex: thousands of immediate-mode
+  // calls cost more than the drawing itself.
+  std::vector<GLfloat> theVertices, theTexels, theColours;
+  for (size_t l = 0; l < inCount; ++l) {
+    const TextLine& theLine = inLines[l];
+    GLdouble r, g, b, a;
+    ColourOf(theLine.colour, r, g, b, a);
+    int64_t thePen = static_cast<int64_t>(theLine.x) * 64;  // 26.6 fixed point, as DrawText
+    for (uint32_t i = 0; i < theLine.text->Length(); ++i) {
+      const unsigned char theCode = (*theLine.text)[i];
+      if (theCode != ' ' && theCode != '\t' && theCode != '\n' && theCode != '\r') {
+        const GLfloat theX0 = GLfloat(static_cast<int>(thePen / 64) + mLeft[theCode]);
+        const GLfloat theX1 = theX0 + GLfloat(mWidth[theCode]);
+        const GLfloat theY0 = GLfloat(theLine.y + (2 * mSize / 3) - mTop[theCode]);
+        const GLfloat theY1 = theY0 + GLfloat(mRows[theCode]);
+        const GLfloat theS0 = GLfloat(mSize * (theCode % 16) / theSide);
+        const GLfloat theT0 = GLfloat(mSize * (theCode / 16) / theSide);
+        const GLfloat theS1 = theS0 + GLfloat(mWidth[theCode] / theSide);
+        const GLfloat theT1 = theT0 + GLfloat(mRows[theCode] / theSide);
+        const GLfloat theZ = GLfloat(inZ);
+        theVertices.insert(theVertices.end(), {theX0, theY1, theZ, theX1, theY1, theZ, theX1, theY0, theZ, theX0, theY0, theZ});
+        theTexels.insert(theTexels.end(), {theS0, theT1, theS1, theT1, theS1, theT0, theS0, theT0});
+        for (int v = 0; v < 4; ++v)
+          theColours.insert(theColours.end(), {GLfloat(r), GLfloat(g), GLfloat(b), GLfloat(a)});
+      }
+      thePen += GetAdvance(theCode) >> 10;  // 16.16 -> 26.6
+    }
+  }
+  glNormal3d(0.0, 0.0, 1.0);
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, theVertices.data());
+  glTexCoordPointer(2, GL_FLOAT, 0, theTexels.data());
+  glColorPointer(4, GL_FLOAT, 0, theColours.data());
+  glDrawArrays(GL_QUADS, 0, GLsizei(theVertices.size() / 3));
+  glPopClientAttrib();
+  RestoreTrackedColour();
+  PopState(STATE_BLEND_SRC);
+  PopState(STATE_BLEND_DST);
+  PopState(STATE_BLEND);
+  PopTexture2D();
+  PopTextureUsed();
 }
 
 void OGLFont::DrawGlyph(int inX, int inY, unsigned char inCode, uint32_t inColour, double inZ) {

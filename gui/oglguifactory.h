@@ -6,6 +6,7 @@
 // drawing call, for font building and for font destruction.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "guifactory.h"
@@ -22,6 +23,15 @@ class OGLFont : public GUIFont {
   ~OGLFont() override;
 
   void DrawGlyph(int inX, int inY, unsigned char inCode, uint32_t inColour, double inZ) override;
+  // Lines of text in one batch: the states set once and one glBegin for
+  // every glyph, which a software renderer draws far faster than a call per
+  // glyph. Blanks draw nothing; the pixels are DrawText's, line by line.
+  struct TextLine {
+    int x, y;  // as DrawText's
+    const Buffer* text;
+    uint32_t colour;
+  };
+  void DrawLines(const TextLine* inLines, size_t inCount, double inZ);
 
   unsigned GetTexture() const { return mTexture; }
   int GetAtlasSide() const { return mAtlasSide; }
