@@ -27,6 +27,8 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLString.hpp>
+#include <xercesc/validators/schema/SchemaElementDecl.hpp>
+#include <xercesc/validators/schema/SchemaGrammar.hpp>
 
 #include "basicexception.h"
 #include "binding.h"
@@ -129,6 +131,10 @@ class Collector : public DefaultHandler {
 
   Tree mTree;
   bool mFailed = false;
+  // Findings at this position are dropped: the schema pass's word on a
+  // root the checker has already reported.
+  int mQuietLine = 0;
+  int mQuietColumn = 0;
   size_t mDropped = 0;  // findings over the cap
   size_t mDepth = 0;    // the deepest nesting seen
 
@@ -195,6 +201,9 @@ class Collector : public DefaultHandler {
 
  private:
   void Add(Finding::Severity inSeverity, const SAXParseException& inError) {
+    if (mQuietLine > 0 && static_cast<int>(inError.getLineNumber()) == mQuietLine &&
+        static_cast<int>(inError.getColumnNumber()) == mQuietColumn)
+      return;
     if (inSeverity != Finding::kError || mSeverity != Finding::kError) {
       if (mKept == kMaxSchemaFindings) {
         mDropped = 1;
@@ -220,12 +229,30 @@ class Collector : public DefaultHandler {
   size_t mKept = 0;
 };
 
-// Runs one SAX pass; with a schema the document is validated against it.
-// What the schema dislikes comes back as warnings: the player reads by tag
-// name and passes over what it does not know, so only the checker's own
-// checks, which follow the loader, can tell that the player refuses a document.
+// True when the schema declares an element of that name at its top level,
+// so that it may be the root.
+bool DeclaresAtTopLevel(const Grammar* inGrammar, const std::string& inName) {
+  if (!inGrammar || inGrammar->getGrammarType() != Grammar::SchemaGrammarType) return false;
+  auto theDeclarations = static_cast<const SchemaGrammar*>(inGrammar)->getElemEnumerator();
+  while (theDeclarations.hasMoreElements()) {
+    const SchemaElementDecl& theDeclaration = theDeclarations.nextElement();
+    if (theDeclaration.getEnclosingScope() == Grammar::TOP_LEVEL_SCOPE && Local(theDeclaration.getBaseName()) == inName)
+      return true;
+  }
+  return false;
+}
+
+const char kRootWarning[] = ", not <Demo>; the player reads the document all the same";
+
+// Runs one SAX pass; with a schema the document is validated against it,
+// given the root the first pass found. What the schema dislikes comes back
+// as warnings: the player reads by tag name and passes over what it does
+// not know, so only the checker's own checks, which follow the loader, can
+// tell that the player refuses a document. A root the schema does not
+// declare gets the checker's own warning; Xerces then still checks every
+// element inside it that the schema declares at its top level.
 Tree Parse(const std::string& inPath, const std::string& inSchema, std::vector<Finding>& ioFindings,
-           bool& outFailed, size_t* outDepth = nullptr) {
+           bool& outFailed, size_t* outDepth = nullptr, const Element* inRoot = nullptr) {
   std::unique_ptr<SAX2XMLReader> theReader(XMLReaderFactory::createXMLReader());
   bool theValidate = !inSchema.empty();
   theReader->setFeature(XMLUni::fgSAX2CoreNameSpaces, theValidate);
@@ -238,6 +265,7 @@ Tree Parse(const std::string& inPath, const std::string& inSchema, std::vector<F
   SecurityManager theSecurity;
   theSecurity.setEntityExpansionLimit(kEntityExpansionLimit);
   theReader->setProperty(XMLUni::fgXercesSecurityManager, &theSecurity);
+  const Grammar* theGrammar = nullptr;
   if (theValidate) {
     theReader->setFeature(XMLUni::fgXercesDynamic, false);
     theReader->setFeature(XMLUni::fgXercesSchema, true);
@@ -249,7 +277,7 @@ Tree Parse(const std::string& inPath, const std::string& inSchema, std::vector<F
     LocalFileInputSource theSchema(theLocation);
     XMLString::release(&theLocation);
     try {
-      theReader->loadGrammar(theSchema, Grammar::SchemaGrammarType, true);
+      theGrammar = theReader->loadGrammar(theSchema, Grammar::SchemaGrammarType, true);
     } catch (const XMLException& inError) {
       ioFindings.push_back({Finding::kWarning, 0, 0, "cannot read the schema: " + Local(inError.getMessage())});
       outFailed = false;
@@ -257,6 +285,12 @@ Tree Parse(const std::string& inPath, const std::string& inSchema, std::vector<F
     }
   }
   Collector theCollector(ioFindings, !theValidate, theValidate ? Finding::kWarning : Finding::kError);
+  if (theValidate && inRoot && !DeclaresAtTopLevel(theGrammar, inRoot->Name())) {
+    ioFindings.push_back({Finding::kWarning, inRoot->line, inRoot->column,
+                          "the root element is <" + inRoot->Name() + ">" + kRootWarning});
+    theCollector.mQuietLine = inRoot->line;
+    theCollector.mQuietColumn = inRoot->column;
+  }
   theReader->setContentHandler(&theCollector);
   theReader->setErrorHandler(&theCollector);
   try {
@@ -592,7 +626,7 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
   Tree theTree = Parse(inPath, std::string(), theFindings, theFailed, &theDepth);
   const Element* theRoot = theTree.Root();
   if (!theFailed && theRoot) {
-    bool theSchema = theRoot->Name() == "Demo" && !inOptions.schemaPath.empty() && IsFile(inOptions.schemaPath);
+    bool theSchema = !inOptions.schemaPath.empty() && IsFile(inOptions.schemaPath);
     if (theSchema && theDepth > kMaxSchemaDepth) {
       theSchema = false;
       theFindings.push_back({Finding::kWarning, 0, 0,
@@ -600,10 +634,10 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
     }
     if (theSchema) {
       bool theSchemaFailed = false;
-      Parse(inPath, inOptions.schemaPath, theFindings, theSchemaFailed);
+      Parse(inPath, inOptions.schemaPath, theFindings, theSchemaFailed, nullptr, theRoot);
     } else if (theRoot->Name() != "Demo") {
       theFindings.push_back({Finding::kWarning, theRoot->line, theRoot->column,
-                             "the root element is <" + theRoot->Name() + ">, not <Demo>: schema checks skipped"});
+                             "the root element is <" + theRoot->Name() + ">" + kRootWarning});
     }
     size_t theTextCount = 0;
     if (!ByTag(theTree, "Texts").empty())

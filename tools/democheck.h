@@ -15,7 +15,8 @@ struct Finding {
 };
 
 struct CheckOptions {
-  // The schema used when the root element is "Demo"; empty skips schema checks.
+  // The schema every document is validated against (its findings are
+  // warnings); empty skips schema checks.
   std::string schemaPath;
   // Folders searched for plug-in files right after the document's own
   // folder; the player's own search (ZORBIT_PLUGIN_PATH, beside the program,

@@ -21,7 +21,7 @@ void Usage(FILE* inOut) {
                "the demo never play; warnings point at things that are probably not meant.\n"
                "Exit status: 0 when no document has errors, 1 otherwise, 2 on bad usage.\n"
                "\n"
-               "  --schema FILE      XML Schema to validate <Demo> documents against\n"
+               "  --schema FILE      XML Schema to validate documents against\n"
                "                     (default: the installed or source tree's demo.xsd)\n"
                "  --plugin-dir DIR   also look for plug-in files in DIR\n"
                "  --no-loader        do not run the player's own loader on the document\n"

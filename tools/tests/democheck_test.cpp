@@ -5,9 +5,20 @@
 #include <dirent.h>
 
 #include <fstream>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+
 #include "basicexception.h"
+#include "codepage.h"
 #include "nametable.h"
 #include "zorbitloader.h"
 
@@ -125,8 +136,113 @@ TEST(DemoCheck, PlacementAndUnknownElementsAreWarnings) {
   EXPECT_GT(Count(theFindings, Finding::kWarning), 0u) << Describe(theFindings);
 }
 
+bool LoaderAccepts(const std::string& inText, const std::string& inName) {
+  Demo theDemo{};
+  NameTable theNames{0, 0, nullptr};
+  bool theLoaded = true;
+  try {
+    LoadDemoFromMemory(inText.data(), inText.size(), inName.c_str(), theDemo, theNames);
+  } catch (const BasicException&) {
+    theLoaded = false;
+  }
+  DestroyDemo(theDemo);
+  ClearNameTable(theNames);
+  return theLoaded;
+}
+
+std::string ReadText(const std::string& inPath) {
+  std::ifstream theFile(inPath);
+  return std::string((std::istreambuf_iterator<char>(theFile)), std::istreambuf_iterator<char>());
+}
+
+// The schema's findings that an element is unknown or out of place, one a line.
+std::string PlacementFindings(const std::vector<Finding>& inFindings) {
+  std::string theText;
+  for (auto& theFinding : inFindings)
+    if (theFinding.message.find("no declaration found for element") != std::string::npos ||
+        theFinding.message.find("is not allowed for content model") != std::string::npos)
+      theText += std::to_string(theFinding.line) + ":" + std::to_string(theFinding.column) + ": " +
+                 theFinding.message + "\n";
+  return theText;
+}
+
+// True when a document uses only the format's element and attribute names,
+// each element where the loader reads it as what its name says: Settings,
+// Texts, Text, Library and Track (and the Libraries and Tracks that hold
+// them) anywhere but among the children the loader reads by position;
+// Function in a Library, Param in a Function, Event in a Track, param in an
+// Event or a param, seg in a param; Demo only as the root; no element in a Text.
+class FormatOnly : public xercesc::DefaultHandler {
+ public:
+  bool mFormatOnly = true;
+
+  void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const inName,
+                    const xercesc::Attributes& inAttributes) override {
+    std::string theName = codepage::Utf16ToUtf8(inName);
+    std::string theParent = mOpen.empty() ? std::string() : mOpen.back();
+    auto theKnown = Attributes().find(theName);
+    mFormatOnly = mFormatOnly && theKnown != Attributes().end() && Placed(theName, theParent);
+    for (XMLSize_t i = 0; mFormatOnly && i < inAttributes.getLength(); ++i)
+      mFormatOnly = theKnown->second.count(codepage::Utf16ToUtf8(inAttributes.getQName(i))) > 0;
+    mOpen.push_back(theName);
+  }
+  void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override { mOpen.pop_back(); }
+  void fatalError(const xercesc::SAXParseException&) override { mFormatOnly = false; }
+
+ private:
+  static bool Placed(const std::string& inName, const std::string& inParent) {
+    static const std::map<std::string, std::set<std::string>> kPositional = {
+        {"Library", {"Function"}}, {"Function", {"Param"}}, {"Track", {"Event"}}, {"Text", {}}};
+    static const std::map<std::string, std::set<std::string>> kParents = {
+        {"Demo", {""}}, {"Function", {"Library"}}, {"Param", {"Function"}}, {"Event", {"Track"}},
+        {"param", {"Event", "param"}}, {"seg", {"param"}}};
+    auto thePositional = kPositional.find(inParent);
+    if (thePositional != kPositional.end()) return thePositional->second.count(inName) > 0;
+    auto theParents = kParents.find(inName);
+    return theParents == kParents.end() || theParents->second.count(inParent) > 0;
+  }
+
+  static const std::map<std::string, std::set<std::string>>& Attributes() {
+    static const std::map<std::string, std::set<std::string>> kAttributes = {
+      {"Demo", {}}, {"Texts", {}}, {"Text", {}}, {"Libraries", {}}, {"Tracks", {}}, {"Track", {}},
+      {"Settings", {"RunningTime", "UseOpenGL", "NumberOfInputSurfaces", "InputMusicFile", "AspectRatioX",
+                    "AspectRatioY", "DataFile"}},
+      {"Library", {"FileName"}}, {"Function", {"Name"}}, {"Param", {"Name"}},
+      {"Event", {"LibraryFileName", "FunctionName", "StartTime", "EndTime"}},
+      {"param", {"type", "start", "end", "val", "interpol", "op", "ampli", "period", "offset", "height", "ID", "min",
+                 "max"}},
+      {"seg", {"time", "val"}}};
+    return kAttributes;
+  }
+
+  std::vector<std::string> mOpen;
+};
+
+bool UsesOnlyTheFormat(const std::string& inText) {
+  xercesc::XMLPlatformUtils::Initialize();
+  bool theResult = false;
+  {
+    std::unique_ptr<xercesc::SAX2XMLReader> theReader(xercesc::XMLReaderFactory::createXMLReader());
+    theReader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, false);
+    theReader->setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, false);
+    FormatOnly theHandler;
+    theReader->setContentHandler(&theHandler);
+    theReader->setErrorHandler(&theHandler);
+    xercesc::MemBufInputSource theSource(reinterpret_cast<const XMLByte*>(inText.data()), inText.size(), "doc");
+    try {
+      theReader->parse(theSource);
+      theResult = theHandler.mFormatOnly;
+    } catch (...) {
+    }
+  }
+  xercesc::XMLPlatformUtils::Terminate();
+  return theResult;
+}
+
 // Every document of the project that the loader accepts gets no error from
-// the schema: the errors with and without it are the same.
+// the schema: the errors with and without it are the same. One that keeps to
+// the format's names gets no finding that an element is unknown or out of
+// place, and none names an element the loader finds by name wherever it stands.
 TEST(DemoCheck, SchemaAddsNoErrorToWhatTheLoaderAccepts) {
   std::vector<std::string> theDocs = {ZORBIT_SOURCE_DIR "/demos/showcase/showcase.xml",
                                       ZORBIT_SOURCE_DIR "/producers/scene/examples/showcase.xml",
@@ -138,21 +254,10 @@ TEST(DemoCheck, SchemaAddsNoErrorToWhatTheLoaderAccepts) {
       if (theEntry->d_name[0] != '.') theDocs.push_back(std::string(theFolder) + "/" + theEntry->d_name);
     closedir(theDir);
   }
-  size_t theAccepted = 0;
+  size_t theAccepted = 0, theFormatOnly = 0;
   for (const std::string& theDoc : theDocs) {
-    Demo theDemo{};
-    NameTable theNames{0, 0, nullptr};
-    bool theLoaded = true;
-    try {
-      std::ifstream theFile(theDoc);
-      std::string theText((std::istreambuf_iterator<char>(theFile)), std::istreambuf_iterator<char>());
-      LoadDemoFromMemory(theText.data(), theText.size(), theDoc.c_str(), theDemo, theNames);
-    } catch (const BasicException&) {
-      theLoaded = false;
-    }
-    DestroyDemo(theDemo);
-    ClearNameTable(theNames);
-    if (!theLoaded) continue;
+    std::string theText = ReadText(theDoc);
+    if (!LoaderAccepts(theText, theDoc)) continue;
     ++theAccepted;
     CheckOptions theWith = Options(), theWithout = Options();
     theWith.runLoader = theWithout.runLoader = false;
@@ -160,8 +265,99 @@ TEST(DemoCheck, SchemaAddsNoErrorToWhatTheLoaderAccepts) {
     auto theChecked = CheckDemo(theDoc, theWith);
     EXPECT_EQ(Count(CheckDemo(theDoc, theWithout), Finding::kError), Count(theChecked, Finding::kError))
         << theDoc << "\n" << Describe(theChecked);
+    std::string thePlacement = PlacementFindings(theChecked);
+    if (UsesOnlyTheFormat(theText)) {
+      ++theFormatOnly;
+      EXPECT_EQ("", thePlacement) << theDoc << " keeps to the format";
+    }
+    for (const char* theName : {"'Settings'", "'Texts'", "'Text'", "'Library'", "'Track'"})
+      EXPECT_EQ(std::string::npos, thePlacement.find(theName)) << theDoc << "\n" << thePlacement;
   }
   EXPECT_GE(theAccepted, 6u);
+  EXPECT_GE(theFormatOnly, 4u);
+}
+
+// Each element the loader finds by name, put wherever the loader still reads
+// it (and any of them as the root), draws no finding that it is unknown or
+// out of place; an unknown element in the same places still does.
+TEST(DemoCheck, SchemaAcceptsEveryPlacementTheLoaderReads) {
+  const std::string theSettings = kSettings;
+  const std::string theLibrary =
+      "<Library FileName=\"beat.so\"><Function Name=\"MakeBeat\"><Param Name=\"x\">@</Param></Function></Library>";
+  const std::string theEvent =
+      "<Event LibraryFileName=\"beat.so\" FunctionName=\"MakeBeat\" StartTime=\"0\" EndTime=\"10\">@"
+      "<param start=\"0\" end=\"1\">@</param><param type=\"const\" val=\"1\">@</param>"
+      "<param type=\"sin\" ampli=\"1\" period=\"100\" offset=\"0\" height=\"0\">@</param>"
+      "<param type=\"beat\" ID=\"0\" min=\"0\" max=\"1\">@</param>"
+      "<param type=\"multi\" interpol=\"lin\" val=\"0\">@<seg time=\"5\" val=\"1\">@</seg></param>"
+      "<param type=\"combi\" op=\"0\"><param type=\"const\" val=\"1\">@</param><param start=\"0\" end=\"1\"/></param>"
+      "</Event>";
+  // Every '@' marks one place; the base document has them all, and each
+  // case fills one of them.
+  const std::string theBase = "<Demo>@" + theSettings.substr(0, theSettings.size() - 2) + ">@</Settings>" +
+                              "<Texts>@<Text>kick</Text></Texts><Libraries>@" + theLibrary + "</Libraries>" +
+                              "<Tracks>@<Track>" + theEvent + "</Track></Tracks></Demo>";
+  std::vector<size_t> thePlaces;
+  for (size_t i = theBase.find('@'); i != std::string::npos; i = theBase.find('@', i + 1)) thePlaces.push_back(i);
+  ASSERT_EQ(14u, thePlaces.size());
+  auto theFill = [&](size_t inPlace, const std::string& inWhat) {
+    std::string theText;
+    size_t theFrom = 0;
+    for (size_t k = 0; k < thePlaces.size(); ++k) {
+      theText += theBase.substr(theFrom, thePlaces[k] - theFrom) + (k == inPlace ? inWhat : "");
+      theFrom = thePlaces[k] + 1;
+    }
+    return theText + theBase.substr(theFrom);
+  };
+  const char* theElements[] = {
+      "<Settings RunningTime=\"5\" NumberOfInputSurfaces=\"0\"/>", "<Texts><Text>snare</Text></Texts>",
+      "<Text>snare</Text>", "<Libraries><Library FileName=\"fonts.so\"/></Libraries>",
+      "<Library FileName=\"fonts.so\"><Function Name=\"Text3D\"/></Library>", "<Tracks><Track/></Tracks>",
+      "<Track><Event LibraryFileName=\"beat.so\" FunctionName=\"MakeBeat\" StartTime=\"20\" EndTime=\"30\"/></Track>"};
+  CheckOptions theOptions = Options();
+  theOptions.runLoader = false;
+  theOptions.findPlugins = false;
+  for (size_t thePlace = 0; thePlace < thePlaces.size(); ++thePlace) {
+    for (const char* theElement : theElements) {
+      std::string theText = theFill(thePlace, theElement);
+      ASSERT_TRUE(LoaderAccepts(theText, "placed")) << theText;
+      ASSERT_TRUE(UsesOnlyTheFormat(theText)) << theText;
+      auto theFindings = CheckDemo(WriteTemp("check_placed.xml", theText), theOptions);
+      EXPECT_EQ("", PlacementFindings(theFindings)) << theText << "\n" << Describe(theFindings);
+    }
+    std::string theText = theFill(thePlace, "<Notes/>");
+    auto theFindings = CheckDemo(WriteTemp("check_placed.xml", theText), theOptions);
+    EXPECT_NE(std::string::npos, PlacementFindings(theFindings).find("'Notes'")) << theText << "\n"
+                                                                                 << Describe(theFindings);
+    EXPECT_EQ(0u, Count(theFindings, Finding::kError)) << theText << "\n" << Describe(theFindings);
+  }
+
+  // A section as the root: the schema checks the document as it checks a Demo.
+  const std::string theInside = theFill(thePlaces.size(), "").substr(6);  // the base without <Demo>, nor a place filled
+  struct { std::string open, close; } theRoots[] = {
+      {theSettings.substr(0, theSettings.size() - 2) + ">", "</Settings>"}, {"<Texts>", "</Texts>"},
+      {"<Libraries>", "</Libraries>"}, {"<Tracks>", "</Tracks>"}};
+  for (auto& theRoot : theRoots) {
+    std::string theText = theRoot.open + theInside.substr(0, theInside.size() - 7) + theRoot.close;
+    ASSERT_TRUE(LoaderAccepts(theText, "rooted")) << theText;
+    auto theFindings = CheckDemo(WriteTemp("check_rooted.xml", theText), theOptions);
+    EXPECT_EQ("", PlacementFindings(theFindings)) << theText << "\n" << Describe(theFindings);
+    EXPECT_FALSE(Has(theFindings, Finding::kWarning, 1, "not <Demo>")) << theText << "\n" << Describe(theFindings);
+  }
+}
+
+// A root of another name is reported once, and the schema still checks the
+// sections inside it.
+TEST(DemoCheck, SchemaChecksTheSectionsInsideAnUnknownRoot) {
+  auto theFindings = CheckDemo(WriteTemp("check_show.xml",
+      "<Show>\n<Settings RunningTime=\"5\" NumberOfInputSurfaces=\"0\" Colour=\"red\"/>\n<Texts><Notes/></Texts>\n</Show>\n"),
+      Options());
+  std::string theAll = Describe(theFindings);
+  EXPECT_TRUE(Has(theFindings, Finding::kWarning, 1, "the root element is <Show>, not <Demo>")) << theAll;
+  EXPECT_FALSE(Has(theFindings, Finding::kWarning, 1, "no declaration found")) << "said twice\n" << theAll;
+  EXPECT_TRUE(Has(theFindings, Finding::kWarning, 2, "'Colour'")) << theAll;
+  EXPECT_TRUE(Has(theFindings, Finding::kWarning, 3, "'Notes'")) << theAll;
+  EXPECT_EQ(0u, Count(theFindings, Finding::kError)) << theAll;
 }
 
 // Nesting far beyond any demo: no recursion, a finding instead of a crash.
