@@ -201,9 +201,17 @@ class Collector : public DefaultHandler {
 
  private:
   void Add(Finding::Severity inSeverity, const SAXParseException& inError) {
-    if (mQuietLine > 0 && static_cast<int>(inError.getLineNumber()) == mQuietLine &&
-        static_cast<int>(inError.getColumnNumber()) == mQuietColumn)
+    int theLine = static_cast<int>(inError.getLineNumber()), theColumn = static_cast<int>(inError.getColumnNumber());
+    if (mQuietLine > 0 && theLine == mQuietLine && theColumn == mQuietColumn) return;
+    std::string theMessage = Local(inError.getMessage());
+    // An element the schema does not know has no known attributes either:
+    // one finding says it, not one more for each attribute.
+    if (theLine == mUndeclaredLine && theColumn == mUndeclaredColumn && theMessage.compare(0, 11, "attribute '") == 0)
       return;
+    if (theMessage.compare(0, 32, "no declaration found for element") == 0) {
+      mUndeclaredLine = theLine;
+      mUndeclaredColumn = theColumn;
+    }
     if (inSeverity != Finding::kError || mSeverity != Finding::kError) {
       if (mKept == kMaxSchemaFindings) {
         mDropped = 1;
@@ -211,8 +219,7 @@ class Collector : public DefaultHandler {
       }
       ++mKept;
     }
-    mFindings.push_back({inSeverity, static_cast<int>(inError.getLineNumber()),
-                         static_cast<int>(inError.getColumnNumber()), Local(inError.getMessage())});
+    mFindings.push_back({inSeverity, theLine, theColumn, theMessage});
   }
 
   std::vector<Finding>& mFindings;
@@ -227,6 +234,8 @@ class Collector : public DefaultHandler {
   const Locator* mLocator = nullptr;
   std::vector<Open> mStack;
   size_t mKept = 0;
+  int mUndeclaredLine = 0;  // where the schema pass last met an element it does not declare
+  int mUndeclaredColumn = 0;
 };
 
 // True when the schema declares an element of that name at its top level,

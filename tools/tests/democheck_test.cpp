@@ -134,6 +134,10 @@ TEST(DemoCheck, PlacementAndUnknownElementsAreWarnings) {
   auto theFindings = CheckDemo(thePath, Options());
   EXPECT_EQ(0u, Count(theFindings, Finding::kError)) << Describe(theFindings);
   EXPECT_GT(Count(theFindings, Finding::kWarning), 0u) << Describe(theFindings);
+  EXPECT_TRUE(Has(theFindings, Finding::kWarning, 4, "'Notes'")) << Describe(theFindings);
+  EXPECT_FALSE(Has(theFindings, Finding::kWarning, 4, "'author'")) << "an unknown element's attributes are not news\n"
+                                                                   << Describe(theFindings);
+  EXPECT_TRUE(Has(theFindings, Finding::kWarning, 8, "'colour'")) << Describe(theFindings);
 }
 
 bool LoaderAccepts(const std::string& inText, const std::string& inName) {
