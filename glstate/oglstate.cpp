@@ -88,6 +88,147 @@ bool operator==(const OGLProjection& inA, const OGLProjection& inB) {
 }
 bool operator!=(const OGLProjection& inA, const OGLProjection& inB) { return !(inA == inB); }
 
+// ---- The five named stacks -------------------------------------------------------
+//
+// Each named stack is an entries array and a top index in OGLState (their
+// layout is fixed), described by a small traits struct: where the fields
+// are, which OpenGL call applies a value, and the texts of its failed
+// checks. The checks report the same condition text Z_ASSERT would print
+// for the check written out by hand, e.g. gState && "SetViewport: No state!\n".
+
+struct StackTexts {
+  const char* mSetNoState;
+  const char* mGetNoState;
+  const char* mPushNoState;
+  const char* mPopNoState;
+  const char* mOverflow;
+  const char* mUnderflow;
+};
+
+#define ZORBIT_STACK_TEXTS(Name)                                   \
+  StackTexts {                                                     \
+    "gState && \"Set" #Name ": No state!\\n\"",                    \
+        "gState && \"Get" #Name ": No state!\\n\"",                \
+        "gState && \"Push" #Name ": No state!\\n\"",               \
+        "gState && \"Pop" #Name ": No state!\\n\"",                \
+        "\"Push" #Name " stack overflow!\" == 0",                  \
+        "\"Pop" #Name " stack underflow!\" == 0"                   \
+  }
+
+struct ViewportStack {
+  using Value = OGLViewport;
+  static constexpr StackTexts kTexts = ZORBIT_STACK_TEXTS(Viewport);
+  static Value* Entries(OGLState& ioState) { return ioState.mViewport; }
+  static const Value* Entries(const OGLState& inState) { return inState.mViewport; }
+  static int32_t& Top(OGLState& ioState) { return ioState.mViewportTop; }
+  static int32_t Top(const OGLState& inState) { return inState.mViewportTop; }
+  static void Apply(const OGLState& inState, const Value& inValue) {
+    ApplyViewport(inState, inValue);
+  }
+};
+
+struct ProjectionStack {
+  using Value = OGLProjection;
+  static constexpr StackTexts kTexts = ZORBIT_STACK_TEXTS(Projection);
+  static Value* Entries(OGLState& ioState) { return ioState.mProjection; }
+  static const Value* Entries(const OGLState& inState) { return inState.mProjection; }
+  static uint32_t& Top(OGLState& ioState) { return ioState.mProjectionTop; }
+  static uint32_t Top(const OGLState& inState) { return inState.mProjectionTop; }
+  static void Apply(const OGLState&, const Value& inValue) { ApplyProjection(inValue); }
+};
+
+struct Texture2DStack {
+  using Value = bool;
+  static constexpr StackTexts kTexts = ZORBIT_STACK_TEXTS(Texture2D);
+  static Value* Entries(OGLState& ioState) { return ioState.mTexture2D; }
+  static const Value* Entries(const OGLState& inState) { return inState.mTexture2D; }
+  static int32_t& Top(OGLState& ioState) { return ioState.mTexture2DTop; }
+  static int32_t Top(const OGLState& inState) { return inState.mTexture2DTop; }
+  static void Apply(const OGLState&, Value inValue) { ApplyTexture2D(inValue); }
+};
+
+struct TextureUsedStack {
+  using Value = uint32_t;
+  static constexpr StackTexts kTexts = ZORBIT_STACK_TEXTS(TextureUsed);
+  static Value* Entries(OGLState& ioState) { return ioState.mTextureUsed; }
+  static const Value* Entries(const OGLState& inState) { return inState.mTextureUsed; }
+  static int32_t& Top(OGLState& ioState) { return ioState.mTextureUsedTop; }
+  static int32_t Top(const OGLState& inState) { return inState.mTextureUsedTop; }
+  static void Apply(const OGLState&, Value inValue) { ApplyTextureUsed(inValue); }
+};
+
+struct MatrixModeStack {
+  using Value = int32_t;
+  static constexpr StackTexts kTexts = ZORBIT_STACK_TEXTS(MatrixMode);
+  static Value* Entries(OGLState& ioState) { return ioState.mMatrixMode; }
+  static const Value* Entries(const OGLState& inState) { return inState.mMatrixMode; }
+  static int32_t& Top(OGLState& ioState) { return ioState.mMatrixModeTop; }
+  static int32_t Top(const OGLState& inState) { return inState.mMatrixModeTop; }
+  static void Apply(const OGLState&, Value inValue) { ApplyMatrixMode(inValue); }
+};
+
+#undef ZORBIT_STACK_TEXTS
+
+// The current tracker, or the end of the program with inCondition.
+OGLState& RequireState(const char* inCondition) {
+  if (!gState) ::basic::AssertionFailed(inCondition, __FILE__, __LINE__);
+  return *gState;
+}
+
+template <class S>
+typename S::Value& TopEntry(OGLState& ioState) {
+  return S::Entries(ioState)[S::Top(ioState)];
+}
+
+template <class S>
+void StackSet(const typename S::Value& inNew) {
+  OGLState& s = RequireState(S::kTexts.mSetNoState);
+  typename S::Value& theTop = TopEntry<S>(s);
+  if (theTop == inNew) return;
+  theTop = inNew;
+  S::Apply(s, inNew);
+}
+
+template <class S>
+const typename S::Value& StackGet() {
+  OGLState& s = RequireState(S::kTexts.mGetNoState);
+  return TopEntry<S>(s);
+}
+
+template <class S>
+void StackPush(const typename S::Value& inNew) {
+  OGLState& s = RequireState(S::kTexts.mPushNoState);
+  auto& theTop = S::Top(s);
+  if (static_cast<int64_t>(theTop) + 1 >= kDepth)
+    ::basic::AssertionFailed(S::kTexts.mOverflow, __FILE__, __LINE__);
+  ++theTop;
+  // Stored before applying: no Apply reads its own stack (the projection
+  // pushes the matrix mode, another stack), so the order is not observable.
+  S::Entries(s)[theTop] = inNew;
+  if (inNew != S::Entries(s)[theTop - 1]) S::Apply(s, inNew);
+}
+
+template <class S>
+void StackPop() {
+  OGLState& s = RequireState(S::kTexts.mPopNoState);
+  auto& theTop = S::Top(s);
+  // The projection's top index is unsigned; it is never lowered below 0.
+  if (static_cast<int64_t>(theTop) <= 0)
+    ::basic::AssertionFailed(S::kTexts.mUnderflow, __FILE__, __LINE__);
+  --theTop;
+  const typename S::Value& theNew = S::Entries(s)[theTop];
+  if (theNew != S::Entries(s)[theTop + 1]) S::Apply(s, theNew);
+}
+
+// MakeCurrent: issue the stack's value if there was no previous tracker or
+// its value differs.
+template <class S>
+void ReissueIfChanged(const OGLState* inPrevious, const OGLState& inState) {
+  const typename S::Value& theValue = S::Entries(inState)[S::Top(inState)];
+  if (!inPrevious || S::Entries(*inPrevious)[S::Top(*inPrevious)] != theValue)
+    S::Apply(inState, theValue);
+}
+
 }  // namespace
 
 // ---- Construction ------------------------------------------------------------
@@ -151,38 +292,25 @@ void MakeCurrent(OGLState* inState) {
     SetState(k, theValue);
   }
 
-  const OGLState* p = thePrevious;
-  if (!p || p->mTexture2D[p->mTexture2DTop] != s.mTexture2D[s.mTexture2DTop])
-    ApplyTexture2D(s.mTexture2D[s.mTexture2DTop]);
-  if (!p || p->mTextureUsed[p->mTextureUsedTop] != s.mTextureUsed[s.mTextureUsedTop])
-    ApplyTextureUsed(s.mTextureUsed[s.mTextureUsedTop]);
-  if (!p || p->mMatrixMode[p->mMatrixModeTop] != s.mMatrixMode[s.mMatrixModeTop])
-    ApplyMatrixMode(s.mMatrixMode[s.mMatrixModeTop]);
-  if (!p || p->mViewport[p->mViewportTop] != s.mViewport[s.mViewportTop])
-    ApplyViewport(s, s.mViewport[s.mViewportTop]);
-  if (!p || p->mProjection[p->mProjectionTop] != s.mProjection[s.mProjectionTop])
-    ApplyProjection(s.mProjection[s.mProjectionTop]);
+  ReissueIfChanged<Texture2DStack>(thePrevious, s);
+  ReissueIfChanged<TextureUsedStack>(thePrevious, s);
+  ReissueIfChanged<MatrixModeStack>(thePrevious, s);
+  ReissueIfChanged<ViewportStack>(thePrevious, s);
+  ReissueIfChanged<ProjectionStack>(thePrevious, s);
 }
 
 void AttachState(OGLState* inState) { gState = inState; }
 
 OGLState* GetCurrentState() { return gState; }
 
-// ---- Viewport ------------------------------------------------------------------
+// ---- Named stacks --------------------------------------------------------------
 
 void SetViewport(int inX, int inY, unsigned inWidth, unsigned inHeight) {
-  Z_ASSERT(gState && "SetViewport: No state!\n");
-  OGLState& s = *gState;
-  const OGLViewport theNew{inX, inY, inWidth, inHeight};
-  OGLViewport& theTop = s.mViewport[s.mViewportTop];
-  if (theTop == theNew) return;
-  theTop = theNew;
-  ApplyViewport(s, theNew);
+  StackSet<ViewportStack>(OGLViewport{inX, inY, inWidth, inHeight});
 }
 
 void GetViewport(int& outX, int& outY, unsigned& outWidth, unsigned& outHeight) {
-  Z_ASSERT(gState && "GetViewport: No state!\n");
-  const OGLViewport& theTop = gState->mViewport[gState->mViewportTop];
+  const OGLViewport& theTop = StackGet<ViewportStack>();
   outX = theTop.x;
   outY = theTop.y;
   outWidth = theTop.width;
@@ -190,41 +318,20 @@ void GetViewport(int& outX, int& outY, unsigned& outWidth, unsigned& outHeight) 
 }
 
 void PushViewport(int inX, int inY, unsigned inWidth, unsigned inHeight) {
-  Z_ASSERT(gState && "PushViewport: No state!\n");
-  OGLState& s = *gState;
-  if (s.mViewportTop + 1 >= kDepth) Z_ASSERT("PushViewport stack overflow!" == 0);
-  const OGLViewport theNew{inX, inY, inWidth, inHeight};
-  ++s.mViewportTop;
-  if (theNew != s.mViewport[s.mViewportTop - 1]) ApplyViewport(s, theNew);
-  s.mViewport[s.mViewportTop] = theNew;
+  StackPush<ViewportStack>(OGLViewport{inX, inY, inWidth, inHeight});
 }
 
-void PopViewport() {
-  Z_ASSERT(gState && "PopViewport: No state!\n");
-  OGLState& s = *gState;
-  if (s.mViewportTop <= 0) Z_ASSERT("PopViewport stack underflow!" == 0);
-  --s.mViewportTop;
-  const OGLViewport& theNew = s.mViewport[s.mViewportTop];
-  if (theNew != s.mViewport[s.mViewportTop + 1]) ApplyViewport(s, theNew);
-}
-
-// ---- Projection ----------------------------------------------------------------
+void PopViewport() { StackPop<ViewportStack>(); }
 
 void SetProjection(double inLeft, double inRight, double inBottom, double inTop, double inNear,
                    double inFar, bool inOrtho) {
-  Z_ASSERT(gState && "SetProjection: No state!\n");
-  OGLState& s = *gState;
-  const OGLProjection theNew{inLeft, inRight, inBottom, inTop, inNear, inFar, inOrtho};
-  OGLProjection& theTop = s.mProjection[s.mProjectionTop];
-  if (theTop == theNew) return;
-  theTop = theNew;
-  ApplyProjection(theNew);
+  StackSet<ProjectionStack>(
+      OGLProjection{inLeft, inRight, inBottom, inTop, inNear, inFar, inOrtho});
 }
 
 void GetProjection(double& outLeft, double& outRight, double& outBottom, double& outTop,
                    double& outNear, double& outFar, bool& outOrtho) {
-  Z_ASSERT(gState && "GetProjection: No state!\n");
-  const OGLProjection& theTop = gState->mProjection[gState->mProjectionTop];
+  const OGLProjection& theTop = StackGet<ProjectionStack>();
   outLeft = theTop.left;
   outRight = theTop.right;
   outBottom = theTop.bottom;
@@ -236,130 +343,26 @@ void GetProjection(double& outLeft, double& outRight, double& outBottom, double&
 
 void PushProjection(double inLeft, double inRight, double inBottom, double inTop, double inNear,
                     double inFar, bool inOrtho) {
-  Z_ASSERT(gState && "PushProjection: No state!\n");
-  OGLState& s = *gState;
-  if (s.mProjectionTop + 1 >= static_cast<uint32_t>(kDepth))
-    Z_ASSERT("PushProjection stack overflow!" == 0);
-  const OGLProjection theNew{inLeft, inRight, inBottom, inTop, inNear, inFar, inOrtho};
-  ++s.mProjectionTop;
-  s.mProjection[s.mProjectionTop] = theNew;
-  // Stored before applying: the projection sequence pushes the matrix mode,
-  // which never touches this stack, so the order is not observable.
-  if (theNew != s.mProjection[s.mProjectionTop - 1]) ApplyProjection(theNew);
+  StackPush<ProjectionStack>(
+      OGLProjection{inLeft, inRight, inBottom, inTop, inNear, inFar, inOrtho});
 }
 
-void PopProjection() {
-  Z_ASSERT(gState && "PopProjection: No state!\n");
-  OGLState& s = *gState;
-  // A pop at the base is reported like the other
-  // underflows (the top index is unsigned and is never lowered below 0).
-  if (s.mProjectionTop == 0) Z_ASSERT("PopProjection stack underflow!" == 0);
-  --s.mProjectionTop;
-  const OGLProjection& theNew = s.mProjection[s.mProjectionTop];
-  if (theNew != s.mProjection[s.mProjectionTop + 1]) ApplyProjection(theNew);
-}
+void PopProjection() { StackPop<ProjectionStack>(); }
 
-// ---- Texture2D -----------------------------------------------------------------
+void SetTexture2D(bool inEnabled) { StackSet<Texture2DStack>(inEnabled); }
+bool GetTexture2D() { return StackGet<Texture2DStack>(); }
+void PushTexture2D(bool inEnabled) { StackPush<Texture2DStack>(inEnabled); }
+void PopTexture2D() { StackPop<Texture2DStack>(); }
 
-void SetTexture2D(bool inEnabled) {
-  Z_ASSERT(gState && "SetTexture2D: No state!\n");
-  OGLState& s = *gState;
-  bool& theTop = s.mTexture2D[s.mTexture2DTop];
-  if (theTop == inEnabled) return;
-  theTop = inEnabled;
-  ApplyTexture2D(inEnabled);
-}
+void SetTextureUsed(unsigned inTexture) { StackSet<TextureUsedStack>(inTexture); }
+unsigned GetTextureUsed() { return StackGet<TextureUsedStack>(); }
+void PushTextureUsed(unsigned inTexture) { StackPush<TextureUsedStack>(inTexture); }
+void PopTextureUsed() { StackPop<TextureUsedStack>(); }
 
-bool GetTexture2D() {
-  Z_ASSERT(gState && "GetTexture2D: No state!\n");
-  return gState->mTexture2D[gState->mTexture2DTop];
-}
-
-void PushTexture2D(bool inEnabled) {
-  Z_ASSERT(gState && "PushTexture2D: No state!\n");
-  OGLState& s = *gState;
-  if (s.mTexture2DTop + 1 >= kDepth) Z_ASSERT("PushTexture2D stack overflow!" == 0);
-  ++s.mTexture2DTop;
-  if (inEnabled != s.mTexture2D[s.mTexture2DTop - 1]) ApplyTexture2D(inEnabled);
-  s.mTexture2D[s.mTexture2DTop] = inEnabled;
-}
-
-void PopTexture2D() {
-  Z_ASSERT(gState && "PopTexture2D: No state!\n");
-  OGLState& s = *gState;
-  if (s.mTexture2DTop <= 0) Z_ASSERT("PopTexture2D stack underflow!" == 0);
-  --s.mTexture2DTop;
-  const bool theNew = s.mTexture2D[s.mTexture2DTop];
-  if (theNew != s.mTexture2D[s.mTexture2DTop + 1]) ApplyTexture2D(theNew);
-}
-
-// ---- TextureUsed ---------------------------------------------------------------
-
-void SetTextureUsed(unsigned inTexture) {
-  Z_ASSERT(gState && "SetTextureUsed: No state!\n");
-  OGLState& s = *gState;
-  uint32_t& theTop = s.mTextureUsed[s.mTextureUsedTop];
-  if (theTop == inTexture) return;
-  theTop = inTexture;
-  ApplyTextureUsed(inTexture);
-}
-
-unsigned GetTextureUsed() {
-  Z_ASSERT(gState && "GetTextureUsed: No state!\n");
-  return gState->mTextureUsed[gState->mTextureUsedTop];
-}
-
-void PushTextureUsed(unsigned inTexture) {
-  Z_ASSERT(gState && "PushTextureUsed: No state!\n");
-  OGLState& s = *gState;
-  if (s.mTextureUsedTop + 1 >= kDepth) Z_ASSERT("PushTextureUsed stack overflow!" == 0);
-  ++s.mTextureUsedTop;
-  if (inTexture != s.mTextureUsed[s.mTextureUsedTop - 1]) ApplyTextureUsed(inTexture);
-  s.mTextureUsed[s.mTextureUsedTop] = inTexture;
-}
-
-void PopTextureUsed() {
-  Z_ASSERT(gState && "PopTextureUsed: No state!\n");
-  OGLState& s = *gState;
-  if (s.mTextureUsedTop <= 0) Z_ASSERT("PopTextureUsed stack underflow!" == 0);
-  --s.mTextureUsedTop;
-  const uint32_t theNew = s.mTextureUsed[s.mTextureUsedTop];
-  if (theNew != s.mTextureUsed[s.mTextureUsedTop + 1]) ApplyTextureUsed(theNew);
-}
-
-// ---- MatrixMode ----------------------------------------------------------------
-
-void SetMatrixMode(int inMode) {
-  Z_ASSERT(gState && "SetMatrixMode: No state!\n");
-  OGLState& s = *gState;
-  int32_t& theTop = s.mMatrixMode[s.mMatrixModeTop];
-  if (theTop == inMode) return;
-  theTop = inMode;
-  ApplyMatrixMode(inMode);
-}
-
-int GetMatrixMode() {
-  Z_ASSERT(gState && "GetMatrixMode: No state!\n");
-  return gState->mMatrixMode[gState->mMatrixModeTop];
-}
-
-void PushMatrixMode(int inMode) {
-  Z_ASSERT(gState && "PushMatrixMode: No state!\n");
-  OGLState& s = *gState;
-  if (s.mMatrixModeTop + 1 >= kDepth) Z_ASSERT("PushMatrixMode stack overflow!" == 0);
-  ++s.mMatrixModeTop;
-  if (inMode != s.mMatrixMode[s.mMatrixModeTop - 1]) ApplyMatrixMode(inMode);
-  s.mMatrixMode[s.mMatrixModeTop] = inMode;
-}
-
-void PopMatrixMode() {
-  Z_ASSERT(gState && "PopMatrixMode: No state!\n");
-  OGLState& s = *gState;
-  if (s.mMatrixModeTop <= 0) Z_ASSERT("PopMatrixMode stack underflow!" == 0);
-  --s.mMatrixModeTop;
-  const int32_t theNew = s.mMatrixMode[s.mMatrixModeTop];
-  if (theNew != s.mMatrixMode[s.mMatrixModeTop + 1]) ApplyMatrixMode(theNew);
-}
+void SetMatrixMode(int inMode) { StackSet<MatrixModeStack>(inMode); }
+int GetMatrixMode() { return StackGet<MatrixModeStack>(); }
+void PushMatrixMode(int inMode) { StackPush<MatrixModeStack>(inMode); }
+void PopMatrixMode() { StackPop<MatrixModeStack>(); }
 
 // ---- Fixed-function states -----------------------------------------------------
 
