@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -109,8 +111,19 @@ TEST(DemoCheck, MissingFileIsAnError) {
   EXPECT_EQ("/x.xml: error: cannot open the file", FormatFinding("/x.xml", theFindings[0]));
 }
 
+// Files written by the tests, removed when the tests end.
+struct TempFiles {
+  std::set<std::string> paths;
+  ~TempFiles() {
+    for (const std::string& thePath : paths) std::remove(thePath.c_str());
+  }
+} gTempFiles;
+
+// Named after the process as well: the plain and the sanitizer suites, and
+// other checkouts, may run these tests at the same time.
 std::string WriteTemp(const std::string& inName, const std::string& inText) {
-  std::string thePath = testing::TempDir() + inName;
+  std::string thePath = testing::TempDir() + std::to_string(getpid()) + "_" + inName;
+  gTempFiles.paths.insert(thePath);
   std::ofstream(thePath) << inText;
   return thePath;
 }
