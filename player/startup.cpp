@@ -156,7 +156,11 @@ bool PlayerSession::Open() {
     mFolderEntered = true;
   }
   // Without a log the diagnostics go to standard error (WriteLog falls back).
-  OpenLog(mSettings.logPath.empty() ? "Errorlog.txt" : mSettings.logPath.c_str());
+  if (mSettings.logPath.empty()) {
+    OpenPlayerLog();
+  } else {
+    OpenLog(mSettings.logPath.c_str());
+  }
   mLogOpen = true;
 
   const PlayerOptions& theOptions = mSettings.options;

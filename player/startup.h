@@ -54,8 +54,9 @@ struct SessionSettings {
   // Entered on Open and left again on Close; demos find their files relative
   // to it. Empty: the process's working folder.
   std::string workingFolder;
-  // Empty: "Errorlog.txt" in the working folder. Otherwise exactly here: a
-  // tool keeps the log out of the demo's folder.
+  // Empty: "Errorlog.txt" in the working folder, or in the state folder when
+  // the working folder is read-only (OpenPlayerLog). Otherwise exactly here:
+  // a tool keeps the log out of the demo's folder.
   std::string logPath;
   bool allowSetupWindow = true;        // false: as if ZORBIT_NO_SETUP=1
   const SDL_Config* config = nullptr;  // used instead of "SDL.ini" when the setup window is not shown

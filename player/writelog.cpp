@@ -5,10 +5,30 @@
 #include <cstring>
 #include <vector>
 
+#include "statefolder.h"
+
 namespace {
+
+const char* const kLogName = "Errorlog.txt";
+
 FILE* gLog = nullptr;
 std::string gLastLine;
+
+// The log in the state folder, or null with the reason in outReason.
+FILE* OpenStateLog(std::string& outPath, std::string& outReason) {
+  const std::string theFolder = StateFolder();
+  if (theFolder.empty()) {
+    outReason = "neither XDG_STATE_HOME nor HOME names a folder";
+    return nullptr;
+  }
+  if (!MakeFolders(theFolder, outReason)) return nullptr;
+  outPath = theFolder + "/" + kLogName;
+  FILE* theFile = std::fopen(outPath.c_str(), "wb");
+  if (theFile == nullptr) outReason = outPath + ": " + std::strerror(errno);
+  return theFile;
 }
+
+}  // namespace
 
 bool OpenLog(const char* inPath) {
   CloseLog();
@@ -19,6 +39,23 @@ bool OpenLog(const char* inPath) {
     return false;
   }
   return true;
+}
+
+std::string OpenPlayerLog() {
+  CloseLog();
+  gLog = std::fopen(kLogName, "wb");
+  if (gLog != nullptr) return kLogName;
+  const std::string theHere = std::strerror(errno);
+  std::string thePath, theReason;
+  gLog = OpenStateLog(thePath, theReason);
+  if (gLog != nullptr) {
+    std::fprintf(stderr, "player: cannot open the log %s (%s); the log is %s\n", kLogName, theHere.c_str(),
+                 thePath.c_str());
+    return thePath;
+  }
+  std::fprintf(stderr, "player: cannot open the log %s (%s) nor one in the state folder (%s); writing diagnostics here instead\n",
+               kLogName, theHere.c_str(), theReason.c_str());
+  return std::string();
 }
 
 void CloseLog() {

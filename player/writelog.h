@@ -9,6 +9,12 @@
 // standard error and WriteLog writes to standard error instead, so no
 // diagnostic is lost. Returns false in that case.
 bool OpenLog(const char* inPath);
+// Opens "Errorlog.txt" in the working directory. Where it cannot be made
+// there (an installed demo's folder is read-only), opens Errorlog.txt in the
+// state folder (statefolder.h), making the folders, and says so on standard
+// error in one line. Without either, WriteLog writes to standard error.
+// Returns the path of the log, empty when none could be opened.
+std::string OpenPlayerLog();
 // Closes the log; later WriteLog calls go to standard error.
 void CloseLog();
 // The open log file, or null when none is open.

@@ -4,13 +4,20 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "playerfixture.h"
+#include "tempfolder.h"
+#include "textfile.h"
 
 namespace {
 
@@ -171,10 +178,70 @@ TEST(PlayerProgram, WithoutAWritableLogDiagnosticsGoToStandardError) {
   theFolder.WriteDefaultIni();
   std::system(("mkdir '" + theFolder.Path() + "/Errorlog.txt'").c_str());  // cannot be opened as a file
   theFolder.Write("demo.xml", Document(Settings(10), Library("absent.so", {}), {}));
-  PlayResult theRun = theFolder.RunProgram({"demo.xml"});
+  // Nor can the state folder be made: a file stands where it would go.
+  PlayResult theRun = theFolder.RunProgram({"demo.xml"}, "XDG_STATE_HOME='" + theFolder.Path() + "/demo.xml'");
   EXPECT_EQ(1, theRun.exitCode);
   EXPECT_NE(std::string::npos, theRun.errors.find("player: cannot open the log Errorlog.txt")) << theRun.errors;
   EXPECT_NE(std::string::npos, theRun.errors.find("Couldn't load library 'absent.so'!\n")) << theRun.errors;
+}
+
+// A folder the player cannot write its log into: inCandidate made 0555, or,
+// where that does not stop this user (root), /proc. Empty when there is none.
+std::string UnwritableFolder(const std::string& inCandidate) {
+  chmod(inCandidate.c_str(), 0555);
+  const std::string theProbe = inCandidate + "/probe";
+  if (FILE* theFile = std::fopen(theProbe.c_str(), "wb")) {
+    std::fclose(theFile);
+    std::remove(theProbe.c_str());
+    chmod(inCandidate.c_str(), 0755);
+    if (FILE* theProc = std::fopen("/proc/Errorlog.txt", "wb")) {
+      std::fclose(theProc);
+      return std::string();
+    }
+    return "/proc";
+  }
+  return inCandidate;
+}
+
+TEST(PlayerProgram, ReadOnlyWorkingFolderPutsTheLogInTheStateFolder) {
+  DemoFolder theFolder;  // the document and what the runs leave
+  const std::string& f = theFolder.Path();
+  theFolder.Write("broken.xml", "<Demo><Settings RunningTime=\"10\"");
+  TempFolder theWork("zorbit_readonly");
+  ASSERT_FALSE(theWork.Path().empty());
+  const std::string theWorking = UnwritableFolder(theWork.Path());
+  if (theWorking.empty()) GTEST_SKIP() << "this user can write everywhere, /proc included";
+
+  struct Case {
+    std::string environment;
+    std::string log;
+  } const kCases[] = {
+      {"XDG_STATE_HOME='" + f + "/state'", f + "/state/zorbit/Errorlog.txt"},
+      {"XDG_STATE_HOME= HOME='" + f + "/home'", f + "/home/.local/state/zorbit/Errorlog.txt"},
+      {"XDG_STATE_HOME=relative HOME='" + f + "/home2'", f + "/home2/.local/state/zorbit/Errorlog.txt"},
+  };
+  for (const Case& c : kCases) {
+    const std::string theCommand = "cd '" + theWorking +
+                                   "' && env ZORBIT_NO_SETUP=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " +
+                                   c.environment + " '" ZORBIT_PLAYER "' '" + f + "/broken.xml' 2>'" + f +
+                                   "/stderr.txt'";
+    const int theStatus = std::system(theCommand.c_str());
+    EXPECT_TRUE(WIFEXITED(theStatus) && WEXITSTATUS(theStatus) == 1) << theCommand;
+    const std::string theErrors = ReadFile(f + "/stderr.txt");
+    const std::string theLine = "; the log is " + c.log + "\n";
+    EXPECT_NE(theErrors.find("player: cannot open the log Errorlog.txt ("), std::string::npos) << theErrors;
+    EXPECT_NE(theErrors.find(theLine), std::string::npos) << "standard error does not say where the log went:\n"
+                                                          << theErrors;
+    EXPECT_NE(ReadFile(c.log).find("XML"), std::string::npos) << "the loader's message is not in " << c.log;
+  }
+  EXPECT_NE(0, access((theWork.Path() + "/Errorlog.txt").c_str(), F_OK)) << "a log appeared in the read-only folder";
+  chmod(theWork.Path().c_str(), 0755);
+
+  // A writable working folder keeps its log, and the state folder stays unmade.
+  PlayResult theHere = theFolder.RunProgram({"broken.xml"}, "XDG_STATE_HOME='" + f + "/unused'");
+  EXPECT_NE(theHere.log.find("XML"), std::string::npos) << theHere.log;
+  EXPECT_EQ(theHere.errors.find("player: cannot open the log"), std::string::npos) << theHere.errors;
+  EXPECT_NE(0, access((f + "/unused").c_str(), F_OK)) << "the state folder was made although the working folder is writable";
 }
 
 TEST(PlayerProgram, PlugInThatDoesNotLoadIsExplainedOnStandardError) {

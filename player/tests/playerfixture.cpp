@@ -53,7 +53,8 @@ PlayResult DemoFolder::Collect(int inExitCode) const {
 
 PlayResult DemoFolder::RunProgram(const std::vector<std::string>& inArguments, const std::string& inEnvironment) const {
   std::string theCommand = "cd '" + mPath +
-                           "' && env ZORBIT_NO_SETUP=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + inEnvironment +
+                           "' && env ZORBIT_NO_SETUP=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy XDG_STATE_HOME='" +
+                           mPath + "/state' " + inEnvironment +
                            " '" ZORBIT_PLAYER "'";
   for (const std::string& theArgument : inArguments) theCommand += " '" + theArgument + "'";
   theCommand += " >stdout.txt 2>stderr.txt";

@@ -32,8 +32,9 @@ class DemoFolder {
   // A 64x48 window without sound.
   void WriteDefaultIni() const;
 
-  // Runs the player program here with ZORBIT_NO_SETUP=1 and the dummy drivers
-  // (unless inEnvironment says otherwise).
+  // Runs the player program here with ZORBIT_NO_SETUP=1, the dummy drivers and
+  // the state folder in state/ here, never the user's (unless inEnvironment
+  // says otherwise).
   PlayResult RunProgram(const std::vector<std::string>& inArguments, const std::string& inEnvironment = "") const;
   // Runs start-up in this process, in this folder, with a fixed-step clock.
   PlayResult RunHere(const std::vector<std::string>& inArguments, uint32_t inStepMs = 10,

@@ -11,12 +11,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "demoxml.h"
 #include "pngfile.h"
 #include "tempfolder.h"
 #include "textfile.h"
@@ -201,6 +203,53 @@ TEST(Capture, FailuresSayWhyExitOneAndLeaveNoHalfWrittenVideo) {
   EXPECT_NE(std::string::npos, theRun.err.find("ffmpeg")) << theRun.err;
   EXPECT_NE(0, access((theSmall + "/v.mp4").c_str(), F_OK)) << "a half-written video stayed";
   umount(theSmall.c_str());
+}
+
+// Every entry under inFolder, the folder itself included, with its size and
+// times: a file written and removed again still shows in the folder's.
+std::map<std::string, std::string> Snapshot(const std::string& inFolder) {
+  std::map<std::string, std::string> theEntries;
+  auto theAdd = [&theEntries](const std::string& inPath) {
+    struct stat theInfo;
+    if (lstat(inPath.c_str(), &theInfo) != 0) return;
+    theEntries[inPath] = std::to_string(theInfo.st_size) + " " + std::to_string(theInfo.st_mtim.tv_sec) + "." +
+                         std::to_string(theInfo.st_mtim.tv_nsec) + " " + std::to_string(theInfo.st_ctim.tv_sec) + "." +
+                         std::to_string(theInfo.st_ctim.tv_nsec);
+  };
+  theAdd(inFolder);
+  for (const auto& theEntry : std::filesystem::recursive_directory_iterator(inFolder)) theAdd(theEntry.path());
+  return theEntries;
+}
+
+TEST(Capture, TheDemosFolderIsLeftAsItWasAndTheLogGoesBesideTheFrames) {
+  TempFolder theDemoFolder("capture_demo");
+  TempFolder theOutput("capture_out");
+  ASSERT_FALSE(theDemoFolder.Path().empty());
+  ASSERT_FALSE(theOutput.Path().empty());
+  const std::string& d = theDemoFolder.Path();
+  const std::string& o = theOutput.Path();
+  WriteFile(d + "/plays.xml", demoxml::Document(300, false, {}, "", {}));
+  WriteFile(d + "/fails.xml", demoxml::Document(300, false, {}, demoxml::Library("absent.so", {}), {}));
+  const auto theBefore = Snapshot(d);
+  auto theCapture = [&](const std::string& inDemo, const std::string& inOut) {
+    return Shell(o, "ASAN_OPTIONS=detect_leaks=0 " ZORBIT_BIN_DIR "/zorbit-capture '" + d + "/" + inDemo + "' '" + o +
+                        "/" + inOut + "' --quiet --fps 10 --size 64x48");
+  };
+
+  CommandRun thePlayed = theCapture("plays.xml", "played");
+  EXPECT_EQ(thePlayed.status, 0) << thePlayed.err;
+  EXPECT_EQ(0, access((o + "/played/frame00000.png").c_str(), F_OK)) << "no frame was written";
+  struct stat theLog;
+  EXPECT_TRUE(stat((o + "/played/Errorlog.txt").c_str(), &theLog) == 0 && S_ISREG(theLog.st_mode))
+      << "the log is not beside the frames";
+
+  CommandRun theFailed = theCapture("fails.xml", "failed");
+  EXPECT_EQ(theFailed.status, 1);
+  EXPECT_EQ(ReadFile(o + "/failed/Errorlog.txt"), "Couldn't load library 'absent.so'!\n");
+  EXPECT_NE(theFailed.err.find("see " + o + "/failed/Errorlog.txt"), std::string::npos)
+      << "the error does not point at the log:\n" << theFailed.err;
+
+  EXPECT_EQ(Snapshot(d), theBefore) << "the capture wrote into the demo's folder";
 }
 
 }  // namespace
