@@ -85,18 +85,37 @@ static_assert(KIND_BEAT == 0x42454154 && KIND_3DWR == 0x33445752, "kind codes");
 
 // Registered through HostTable::registerKind; called by the registry when
 // someone asks for a resource of the kind. Returns the resource named name,
-// or null when this producer has none. Sets isStatic to true when the
+// or null when this producer has none. userData is useResource's userData,
+// passed through unchanged (FONT: a pointer to the int32_t pixel size; the
+// other kinds of this tree take none). Sets isStatic to true when the
 // resource never changes from frame to frame. The producer keeps ownership.
 typedef void* (*ProduceFunction)(const char* name, void* userData, bool& isStatic);
-// Called by the registry on releaseResource; true when this producer handled it.
+// Called by the registry on releaseResource, with releaseResource's third
+// argument passed through unchanged as resource; true when this producer
+// handled it. What that argument is depends on the kind (see
+// ReleaseResourceFunction): a releaser must not assume it is the resource.
 typedef bool (*ReleaseFunction)(const char* name, void* resource);
+
+// How long a resource stays valid. A pointer from useResource is good for
+// the call it was asked in and no longer: its producer may rebuild, move or
+// free it when its own events run, end or quit. Users ask again on every
+// frame and keep the name number, not the pointer; isStatic only says that
+// what a user derived from the resource (a mesh, a layout) may be kept. The
+// counted kinds are the exception: a FONT or TXTR use is counted by its
+// producer, and the record stays where it is until the user's matching
+// releaseResource or the producer's Zorbit_Quit, whichever comes first.
+// Nothing a producer handed out outlives its Zorbit_Quit. The records:
+//   BeatRecord, Grid, TextureRecord, SwarmRecord  this header, below
+//   ResourceFont (FONT)                           plugins/fonts/resourcefont.h
+//   Node3D, GroupNode3D (3DWR) and the nodes      lattice/ (node3d.h, groupnode3d.h, ...)
+//   OGLState (HOST_STATE)                         glstate/oglstate.h
 
 // ---------------------------------------------------------------------------
 // The host table: eight pointer-sized slots that the player fills once before
 // Zorbit_Init and that stay valid until shutdown. Copy what you need in Zorbit_Init.
 
 enum HostSlot {
-  HOST_STATE = 0,             // OGLState*: the player's OpenGL state tracker (a data pointer)
+  HOST_STATE = 0,             // OGLState* (glstate/oglstate.h): the player's tracker, a data pointer
   HOST_WARN = 1,              // WarnFunction: append a line to the player's log
   HOST_USE_RESOURCE = 2,      // UseResourceFunction
   HOST_RELEASE_RESOURCE = 3,  // ReleaseResourceFunction
@@ -116,7 +135,13 @@ typedef void (*WarnFunction)(const char* message);
 // a warning in the log) when the name, or a producer that knows it, is missing.
 typedef void* (*UseResourceFunction)(int32_t kind, int32_t nameIndex, void* userData, bool privateUse,
                                      const char* requester, const char* kindName, bool* isStatic);
-// Hands a resource back (ends a private use, then asks the kind's releasers).
+// Hands a resource back: ends a private use of (kind, nameIndex), then asks
+// the kind's releasers in registration order, passing resource unchanged.
+// Its meaning per kind, as the producers of this tree read it:
+//   FONT  the same size pointer given to useResource as userData, not the
+//         ResourceFont: fonts are counted by name and size
+//   TXTR  the TextureRecord (imagery goes by name; the pointer is not read)
+//   BEAT, GRID, 3DWR, SWRM  not read; null is fine
 typedef void (*ReleaseResourceFunction)(int32_t kind, int32_t nameIndex, void* resource);
 // Offers a kind; producers of a kind are asked in registration order.
 typedef void (*RegisterKindFunction)(int32_t kind, ProduceFunction produce, ReleaseFunction release);
@@ -138,12 +163,21 @@ typedef void (*CloseStreamFunction)(SDL_RWops* stream);
 
 // Required. Once at start-up, in the demo's library order, after every
 // library is loaded and every event matched. Register resource kinds here.
+// May be called again after Zorbit_Quit in the same process, without the
+// library being unloaded, when a host closes a demo and opens one again:
+// start from empty tables every time and take the host table afresh (its
+// slots and the OGLState may differ from the last run). A plug-in keeps
+// nothing from an earlier run but what it can rebuild (caches, its copies
+// of the slots). Register the kinds again every time: a host that opens a
+// demo afresh may have forgotten them.
 // outputSurfaces: 2 SDL software surfaces of the screen's size (surface 0 is
 // shown after every frame when the demo does not use OpenGL); inputSurfaces:
 // the demo's NumberOfInputSurfaces surfaces. False makes start-up fail.
 typedef bool (*InitFunction)(SDL_Surface** outputSurfaces, SDL_Surface** inputSurfaces, void** hostTable);
 // Required. Once at shutdown, in library order, only when every Zorbit_Init
-// succeeded. Clean up events still active (they get no PHASE_DESTROY).
+// succeeded. Clean up events still active (they get no PHASE_DESTROY) and
+// free every resource handed out, whether or not it was released: after
+// Quit the plug-in holds no memory, texture or event of that run.
 typedef bool (*QuitFunction)();
 // Required. Once per frame per library, after ending events and before
 // starting new ones. The player passes 0.

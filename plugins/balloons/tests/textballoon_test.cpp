@@ -285,4 +285,28 @@ TEST_F(TextBalloonTest, QuitEndsBalloonsThatGotNoLastCall) {
   mSlot = nullptr;
 }
 
+// Quit with a balloon running, then a second Zorbit_Init of balloons.so: the
+// new run's balloon builds and shows, and holds only its own font.
+TEST_F(TextBalloonTest, SecondInitBuildsBalloonsAfresh) {
+  auto p = Params();
+  ASSERT_TRUE(Call(PHASE_MAKE, p));
+  ASSERT_TRUE(Call(PHASE_RUN, p));
+  auto theQuit = reinterpret_cast<QuitFunction>(dlsym(gBalloons, "Zorbit_Quit"));
+  auto theInit = reinterpret_cast<InitFunction>(dlsym(gBalloons, "Zorbit_Init"));
+  ASSERT_TRUE(theQuit && theInit);
+  ASSERT_TRUE(theQuit());
+  mSlot = nullptr;  // the first run's event got no last call
+  ASSERT_TRUE(theInit(nullptr, nullptr, mHost.table));
+
+  ASSERT_TRUE(Call(PHASE_MAKE, p));
+  EXPECT_EQ(mInfo.status, STATUS_BUILT) << "the second run's balloon was not built";
+  ASSERT_TRUE(Call(PHASE_RUN, p));
+  EXPECT_FALSE(Ovals().empty()) << "the second run's balloon is not shown";
+  EXPECT_NE(Text(), nullptr) << "the second run's balloon shows no text";
+  EXPECT_EQ(FontReferenceCount(kSans, 20), 1) << "a font reference of the first run is left over";
+  ASSERT_TRUE(theQuit());
+  EXPECT_EQ(FontReferenceCount(kSans, 20), 0);
+  mSlot = nullptr;
+}
+
 }  // namespace

@@ -238,3 +238,31 @@ TEST_F(BeatPlugin, QuitForgetsEveryBeat) {
 }
 
 }  // namespace
+
+namespace {
+
+// A host may quit and initialise the plug-in again in one process: the
+// second run starts from an empty table, whatever the first left running.
+TEST_F(BeatPlugin, SecondInitStartsFromAnEmptyTable) {
+  const int kMaxBeats = 64;  // the table's size
+  std::vector<void*> theSlots(kMaxBeats, nullptr);
+  for (int i = 0; i < kMaxBeats; ++i)
+    ASSERT_TRUE(Call(PHASE_MAKE, &theSlots[i], "b" + std::to_string(i), kUpDown)) << i;
+  ASSERT_NE(Beat("b0"), nullptr);
+  ASSERT_TRUE(mHost.Reopen(mHandle));
+  EXPECT_EQ(Beat("b0"), nullptr) << "a beat of the first run is still offered";
+  EXPECT_EQ(Beat("b63"), nullptr) << "a beat of the first run is still offered";
+
+  std::vector<void*> theNewSlots(kMaxBeats, nullptr);
+  for (int i = 0; i < kMaxBeats; ++i) {
+    int32_t theStatus = 0;
+    ASSERT_TRUE(Call(PHASE_MAKE, &theNewSlots[i], "b" + std::to_string(i), kUpDown, &theStatus)) << i;
+    EXPECT_EQ(theStatus, STATUS_UNCHANGED) << "beat " << i << " refused in the second run";
+  }
+  EXPECT_TRUE(mHost.mWarnings.empty()) << mHost.mWarnings.front();
+  const BeatRecord* theBeat = Beat("b5");
+  ASSERT_NE(theBeat, nullptr);
+  EXPECT_EQ(theBeat->count, 2);
+}
+
+}  // namespace

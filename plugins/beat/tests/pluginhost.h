@@ -52,6 +52,14 @@ class PluginHost {
     return theHandle;
   }
 
+  // Zorbit_Quit, then Zorbit_Init again with this host's table, as a host
+  // does that closes a demo and opens the next without unloading the plug-in.
+  bool Reopen(void* inHandle) {
+    reinterpret_cast<QuitFunction>(dlsym(inHandle, "Zorbit_Quit"))();
+    auto theInit = reinterpret_cast<InitFunction>(dlsym(inHandle, "Zorbit_Init"));
+    return theInit && theInit(nullptr, nullptr, mTable.data());
+  }
+
   // Adds a demo text and returns its name number.
   int32_t AddText(const std::string& inText) {
     mTexts.push_back(inText);

@@ -457,4 +457,32 @@ TEST_F(EffectsTest, QuitEndsEventsThatGotNoLastCallAndFreesEveryFont) {
   ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.table));  // for TearDown
 }
 
+// A second run in the same process: after Quit with every font slot held by
+// a running event, Zorbit_Init gives all eight slots back, and the effects
+// of the second run build and show their texts.
+TEST_F(EffectsTest, SecondInitStartsWithEveryFontSlotFree) {
+  const int32_t theText = mHost.AddText("again");
+  std::vector<void*> theSlots(8, nullptr);
+  for (int i = 0; i < 8; ++i) {
+    ASSERT_TRUE(CallText3D(PHASE_MAKE, &theSlots[i], Text3DParams(theText, 20 + i)));
+    ASSERT_EQ(mInfo.status, STATUS_BUILT) << i;
+  }
+  ASSERT_EQ(UsedFontSlots(), 8);
+  ASSERT_TRUE(Zorbit_Quit());
+  ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.table));
+  EXPECT_EQ(UsedFontSlots(), 0) << "fonts of the first run are still in the cache";
+
+  for (int i = 0; i < 8; ++i) {
+    void* theSlot = nullptr;
+    ASSERT_TRUE(CallText3D(PHASE_MAKE, &theSlot, Text3DParams(theText, 40 + i)));
+    EXPECT_EQ(mInfo.status, STATUS_BUILT) << "font " << i << " of the second run";
+    gGroup.Clear();
+    ASSERT_TRUE(CallText3D(PHASE_RUN, &theSlot, Text3DParams(theText, 40 + i)));
+    EXPECT_EQ(gGroup.GetChildCount(), 1u) << "text " << i << " of the second run is not shown";
+    theSlots[i] = theSlot;  // left running: TearDown's Quit ends them
+  }
+  EXPECT_EQ(mHost.AllWarnings().find("Too much fonts"), std::string::npos) << mHost.AllWarnings();
+  for (void*& theSlot : theSlots) ASSERT_TRUE(CallText3D(PHASE_DESTROY, &theSlot, Text3DParams(theText, 40)));
+}
+
 }  // namespace

@@ -565,3 +565,29 @@ TEST_F(GridsPlugin, QuitFreesGridsOfEventsThatNeverEnded) {
 }
 
 }  // namespace
+
+namespace {
+
+// Quit and a second Zorbit_Init in one process: the table is empty again,
+// with all 128 slots free, although the first run's events never ended.
+TEST_F(GridsPlugin, SecondInitStartsFromAnEmptyTable) {
+  std::vector<Event> theEvents(128, MakeEvent(kMake));
+  for (int i = 0; i < 128; ++i) {
+    Call(theEvents[i], {Name("g" + std::to_string(i)), 10, 10, 2, 2});
+    ASSERT_EQ(theEvents[i].mStatus, STATUS_BUILT) << i;
+  }
+  ASSERT_TRUE(mHost.Reopen(mHandle));
+  EXPECT_EQ(Find("g0"), nullptr) << "a grid of the first run is still offered";
+
+  std::vector<Event> theNewEvents(128, MakeEvent(kMake));
+  for (int i = 0; i < 128; ++i) {
+    Call(theNewEvents[i], {Name("n" + std::to_string(i)), 20, 20, 3, 3});
+    EXPECT_EQ(theNewEvents[i].mStatus, STATUS_BUILT) << "grid " << i << " refused in the second run";
+  }
+  EXPECT_TRUE(mHost.mWarnings.empty()) << mHost.mWarnings.front();
+  const Grid* theGrid = Find("n127");
+  ASSERT_NE(theGrid, nullptr);
+  EXPECT_EQ(theGrid->columns, 3);
+}
+
+}  // namespace

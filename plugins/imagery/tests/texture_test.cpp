@@ -355,4 +355,24 @@ TEST_F(TextureTest, QuitDeletesEveryTexture) {
   EXPECT_FALSE(mHost.Release("q.png"));
 }
 
+// Quit with every record referenced, then a second Zorbit_Init: all 512
+// records are free again and no count of the first run is left over.
+TEST_F(TextureTest, SecondInitStartsFromAnEmptyTable) {
+  TestImage theDot = MakePatternImage(1, 1, false);
+  for (int i = 0; i < 512; ++i) ASSERT_TRUE(WriteBmp("r" + std::to_string(i) + ".bmp", theDot));
+  for (int i = 0; i < 512; ++i) ASSERT_NE(Produce("r" + std::to_string(i) + ".bmp"), nullptr) << i;
+  mHost.Quit();
+  ASSERT_TRUE(mHost.Init());
+  for (int i = 1; i < 512; ++i) ASSERT_TRUE(WriteBmp("s" + std::to_string(i) + ".bmp", theDot));
+  for (int i = 1; i < 512; ++i) ASSERT_NE(Produce("s" + std::to_string(i) + ".bmp"), nullptr) << i;
+  TextureRecord* theAgain = Produce("r0.bmp");
+  ASSERT_NE(theAgain, nullptr) << "no record left for the 512th texture of the second run";
+  EXPECT_STREQ(theAgain->name, "r0.bmp");
+  EXPECT_TRUE(mHost.TakeWarnings().empty());
+  EXPECT_TRUE(mHost.Release("r0.bmp"));
+  EXPECT_TRUE(mHost.Release("r0.bmp"));
+  EXPECT_EQ(mHost.TakeWarnings(), std::vector<std::string>{"imagery: double release somewhere for r0.bmp\n"})
+      << "the first run's reference to r0.bmp survived Zorbit_Quit";
+}
+
 }  // namespace

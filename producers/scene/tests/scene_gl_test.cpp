@@ -262,4 +262,34 @@ TEST_F(SceneGLTest, DrawGridReportsGridsItCannotShow) {
   EXPECT_EQ("DrawGrid: grid nr 1 has 1 x 2 vertices and cannot be shown\n", mHost->mWarnings[0]);
 }
 
+// Quit with a scene running, then a second Zorbit_Init with another tracker,
+// as a reopened demo brings: the old group is gone, and the new scene draws
+// through the new tracker.
+TEST_F(SceneGLTest, SecondInitStartsWithoutGroupsAndTakesTheNewTracker) {
+  void* theSlot = nullptr;
+  ASSERT_TRUE(CallEffect(mScene3D, PHASE_MAKE, &theSlot, SceneParams()));
+  ASSERT_NE(nullptr, mHost->Produce(KIND_3DWR, "main"));
+  auto theSecondState = std::make_unique<OGLState>(kWidth, kHeight);
+  MakeCurrent(theSecondState.get());
+  std::swap(mState, theSecondState);  // the old tracker goes after the plug-in let go of it
+  ASSERT_TRUE(mHost->Reopen(mState.get()));
+  theSecondState.reset();
+  EXPECT_EQ(nullptr, mHost->Produce(KIND_3DWR, "main")) << "a group of the first run is still offered";
+
+  void* theNewSlot = nullptr;
+  int32_t theStatus = 0;
+  ASSERT_TRUE(CallEffect(mScene3D, PHASE_MAKE, &theNewSlot, SceneParams(), &theStatus));
+  EXPECT_EQ(STATUS_BUILT, theStatus);
+  auto* theGroup = static_cast<Node3D*>(mHost->Produce(KIND_3DWR, "main"));
+  ASSERT_NE(nullptr, theGroup);
+  int theDeaths = 0;
+  DeathCountingOval theOval(&theDeaths);
+  theGroup->AddChild(&theOval);
+  ASSERT_TRUE(CallEffect(mScene3D, PHASE_RUN, &theNewSlot, SceneParams()));
+  EXPECT_EQ(0x0000FFu, PixelAt(0, 0)) << "the second run's scene did not draw its oval";
+  CallEffect(mScene3D, PHASE_DESTROY, &theNewSlot, SceneParams());
+  EXPECT_TRUE(mHost->mWarnings.empty()) << mHost->mWarnings.front();
+  EXPECT_EQ(0, theDeaths);
+}
+
 }  // namespace

@@ -47,6 +47,13 @@ class SceneHost {
     auto theInit = reinterpret_cast<InitFunction>(Symbol("Zorbit_Init"));
     return theInit != nullptr && theInit(nullptr, nullptr, mTable.data());
   }
+  // Zorbit_Quit, then Zorbit_Init again with inState as the tracker, as a
+  // host does that closes a demo and opens the next without unloading.
+  bool Reopen(void* inState) {
+    reinterpret_cast<QuitFunction>(Symbol("Zorbit_Quit"))();
+    mTable[HOST_STATE] = inState;
+    return reinterpret_cast<InitFunction>(Symbol("Zorbit_Init"))(nullptr, nullptr, mTable.data());
+  }
   void* Symbol(const char* inName) const { return dlsym(mHandle, inName); }
   void BeginFrame() { reinterpret_cast<BeginNewFrameFunction>(Symbol("Zorbit_BeginNewFrame"))(0); }
 

@@ -184,4 +184,27 @@ TEST_F(SwarmPluginTest, BadParametersAreReportedAndLoseNothing) {
   CallEffect(mSwarm, PHASE_DESTROY, &theFirst, Params(0));
 }
 
+// Quit with a swarm running, then a second Zorbit_Init: the first run's
+// swarm is gone and a swarm of the same name is built afresh.
+TEST_F(SwarmPluginTest, SecondInitStartsWithoutTheFirstRunsSwarms) {
+  void* theSlot = nullptr;
+  ASSERT_TRUE(CallEffect(mSwarm, PHASE_MAKE, &theSlot, Params(0)));
+  ASSERT_NE(nullptr, Find());
+  ASSERT_TRUE(mHost->Reopen(nullptr));
+  EXPECT_EQ(nullptr, Find()) << "a swarm of the first run is still offered";
+  EXPECT_FALSE(mHost->Release(KIND_SWRM, "bees"));
+
+  void* theNewSlot = nullptr;
+  int32_t theStatus = 0;
+  ASSERT_TRUE(CallEffect(mSwarm, PHASE_MAKE, &theNewSlot, Params(1000, 1), &theStatus));
+  EXPECT_EQ(STATUS_BUILT, theStatus);
+  SwarmRecord* theRecord = Find();
+  ASSERT_NE(nullptr, theRecord);
+  EXPECT_EQ(4, theRecord->particleCount);
+  EXPECT_NE(nullptr, theRecord->colours) << "the second run's swarm has the first run's settings";
+  CallEffect(mSwarm, PHASE_DESTROY, &theNewSlot, Params(1000, 1));
+  EXPECT_EQ(nullptr, Find());
+  EXPECT_TRUE(mHost->mWarnings.empty()) << mHost->mWarnings.front();
+}
+
 }  // namespace
