@@ -9,25 +9,10 @@
 #include <vector>
 
 #include "demo.h"
+#include "pluginsearch.h"
 #include "zorbit.h"
 
 struct SDL_Surface;
-
-// The folder part of a path: "." for a bare name, "/" for a name at the root.
-std::string FolderOf(const std::string& inPath);
-// The folder of the running program; empty when the system cannot tell.
-std::string ExecutableFolder();
-
-// The folders a library file is looked for in, in order, before the dynamic
-// loader's own search: the document's folder, the folders of the environment
-// variable ZORBIT_PLUGIN_PATH, the program's own folder, the installed
-// plug-in folder. Empty entries are skipped.
-std::vector<std::string> LibrarySearchFolders(const char* inDemoPath);
-
-// The file names tried for a library as written, in order: the debug name
-// (Effects.dll -> EffectsDBG.dll; none when the name has no '.'), then the
-// name itself; when the name ends in ".dll", the same again with ".so".
-std::vector<std::string> LibraryCandidateNames(const char* inFileName);
 
 // Loads and binds every library in order. Each candidate name is tried in
 // every search folder and then bare; messages name the library as written.

@@ -31,7 +31,7 @@
 #include <xercesc/validators/schema/SchemaGrammar.hpp>
 
 #include "basicexception.h"
-#include "binding.h"
+#include "pluginsearch.h"
 #include "codepage.h"
 #include "demo.h"
 #include "nametable.h"

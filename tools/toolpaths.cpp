@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "binding.h"
+#include "pluginsearch.h"
 
 std::string FindSchema() {
   std::string theCandidates[] = {ExecutableFolder() + "/../" ZORBIT_DATA_RELATIVE_DIR "/demo.xsd",
