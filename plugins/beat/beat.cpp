@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "buffer.h"
+#include "zorbitplugin.h"
 
 namespace {
 
@@ -20,18 +21,7 @@ uint64_t gOwners[kMaxBeats];
 int32_t gBeatCount = 0;
 uint64_t gLastOwner = 0;
 
-WarnFunction gWarn = nullptr;
-GetTextFunction gGetText = nullptr;
-
-void Warn(const char* inFormat, ...) __attribute__((format(printf, 1, 2)));
-void Warn(const char* inFormat, ...) {
-  char theMessage[1024];
-  va_list theArgs;
-  va_start(theArgs, inFormat);
-  std::vsnprintf(theMessage, sizeof theMessage, inFormat, theArgs);
-  va_end(theArgs);
-  if (gWarn) gWarn(theMessage);
-}
+zorbit::Host gHost;  // the host's slots, copied in Zorbit_Init
 
 // First slot whose name equals inName (same length, same bytes), or -1.
 int32_t FindBeat(const Buffer& inName) {
@@ -99,9 +89,9 @@ void RemoveOwnBeat(void** ioSlot) {
 
 bool MakeBeatWithParams(FrameInfo* inInfo, void** ioSlot, const int32_t* inParams) {
   inInfo->status = STATUS_UNCHANGED;
-  const char* theText = gGetText ? gGetText(inParams[0]) : nullptr;
+  const char* theText = gHost.Text(inParams[0]);
   if (!theText) {
-    Warn("MakeBeat: Couldn't get the name for the beat nr %d\n", inParams[0]);
+    gHost.Warn("MakeBeat: Couldn't get the name for the beat nr %d\n", inParams[0]);
     inInfo->status = STATUS_FAILED;
     // The name parameter may be animated: a beat made under a name that has
     // gone by the end must still end with its event.
@@ -112,18 +102,18 @@ bool MakeBeatWithParams(FrameInfo* inInfo, void** ioSlot, const int32_t* inParam
 
   if (inInfo->phase == PHASE_MAKE) {
     if (FindBeat(theName) >= 0) {
-      Warn("MakeBeat: beat %s already exists\n", theText);
+      gHost.Warn("MakeBeat: beat %s already exists\n", theText);
       inInfo->status = STATUS_FAILED;
       return false;
     }
     if (gBeatCount >= kMaxBeats) {
-      Warn("MakeBeat: beat %s not made, all %d beats are in use\n", theText, int(kMaxBeats));
+      gHost.Warn("MakeBeat: beat %s not made, all %d beats are in use\n", theText, int(kMaxBeats));
       inInfo->status = STATUS_FAILED;
       return false;
     }
     FillBeat(gBeatCount, theName, *inInfo, inParams);
     if (!PatternAdvances(gBeats[gBeatCount])) {
-      Warn("MakeBeat: beat %s not made, its segments are all shorter than 1 ms\n", theText);
+      gHost.Warn("MakeBeat: beat %s not made, its segments are all shorter than 1 ms\n", theText);
       inInfo->status = STATUS_FAILED;
       return false;
     }
@@ -146,10 +136,8 @@ bool MakeBeatWithParams(FrameInfo* inInfo, void** ioSlot, const int32_t* inParam
 
 bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable) {
   if (!inHostTable || !inHostTable[HOST_REGISTER_KIND]) return false;
-  gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
-  gGetText = reinterpret_cast<GetTextFunction>(inHostTable[HOST_GET_TEXT]);
-  auto theRegister = reinterpret_cast<RegisterKindFunction>(inHostTable[HOST_REGISTER_KIND]);
-  theRegister(KIND_BEAT, ProduceBeat, ReleaseBeat);
+  gHost.Attach(inHostTable);
+  gHost.Register(KIND_BEAT, ProduceBeat, ReleaseBeat);
   gBeatCount = 0;
   return true;
 }

@@ -9,6 +9,7 @@
 #include "text3d.h"
 #include "textswarm3d.h"
 #include "zorbit.h"
+#include "zorbitplugin.h"
 
 WarnFunction gWarn = nullptr;
 UseResourceFunction gUseResource = nullptr;
@@ -17,13 +18,10 @@ GetTextFunction gGetText = nullptr;
 FT_Library gFreeType = nullptr;
 
 void FontsWarn(const char* inFormat, ...) {
-  if (!gWarn) return;
-  char theMessage[1024];
   va_list theArguments;
   va_start(theArguments, inFormat);
-  vsnprintf(theMessage, sizeof(theMessage), inFormat, theArguments);
+  zorbit::WarnV(gWarn, "", inFormat, theArguments);
   va_end(theArguments);
-  gWarn(theMessage);
 }
 
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** /*outputSurfaces*/, SDL_Surface** /*inputSurfaces*/,

@@ -8,12 +8,11 @@
 
 #include "gridshapes.h"
 #include "gridtable.h"
+#include "zorbitplugin.h"
 
 namespace {
 
-WarnFunction gWarn = nullptr;
-GetTextFunction gGetText = nullptr;
-UseResourceFunction gUseResource = nullptr;
+zorbit::Host gHost;  // the host's slots, copied in Zorbit_Init
 
 // What an event keeps behind its slot: the grid it made and the inputs of
 // its last build.
@@ -41,17 +40,7 @@ std::vector<GridEffectState*> gStates;
 std::vector<double> gColumnWaves;
 std::vector<float> gCurve;
 
-void Warn(const char* inFormat, ...) __attribute__((format(printf, 1, 2)));
-void Warn(const char* inFormat, ...) {
-  char theMessage[1024];
-  va_list theArgs;
-  va_start(theArgs, inFormat);
-  std::vsnprintf(theMessage, sizeof theMessage, inFormat, theArgs);
-  va_end(theArgs);
-  if (gWarn) gWarn(theMessage);
-}
-
-const char* GetText(int32_t inIndex) { return gGetText ? gGetText(inIndex) : nullptr; }
+const char* GetText(int32_t inIndex) { return gHost.Text(inIndex); }
 
 // The event's state, made on its first call, with a grid in the table. Null,
 // with status -1, while the table has no free slot: the event tries again in
@@ -70,7 +59,7 @@ State* StateWithGrid(const char* inRequester, FrameInfo* inInfo, void** ioSlot, 
   if (!theState->mGrid) {
     theState->mGrid = AddGrid(inName, inInfo->paramsConstant != 0);
     if (!theState->mGrid) {
-      if (theNew) Warn("%s: no free grid slot for %s\n", inRequester, inName);
+      if (theNew) gHost.Warn("%s: no free grid slot for %s\n", inRequester, inName);
       inInfo->status = STATUS_FAILED;
       return nullptr;
     }
@@ -105,7 +94,7 @@ bool PrepareDeformer(const char* inRequester, FrameInfo* inInfo, void** ioSlot, 
   outResult = true;
   const char* theName = GetText(inName);
   if (!theName) {
-    Warn("%s: Couldn't get the name for the grid nr %d\n", inRequester, inName);
+    gHost.Warn("%s: Couldn't get the name for the grid nr %d\n", inRequester, inName);
     inInfo->status = STATUS_FAILED;
     outResult = false;
     // An animated name may have gone by the end; the event's grid still ends with it.
@@ -122,7 +111,7 @@ bool PrepareDeformer(const char* inRequester, FrameInfo* inInfo, void** ioSlot, 
 
   bool theStatic = false;
   const auto* theSource = static_cast<const Grid*>(
-      gUseResource ? gUseResource(KIND_GRID, inSource, nullptr, false, inRequester, "grid", &theStatic) : nullptr);
+      gHost.Use(KIND_GRID, inSource, nullptr, false, inRequester, "grid", &theStatic));
   if (!theSource) return false;  // the registry has said why
 
   const uint64_t theVersion = GridVersion(theSource, theState->mSourceSlot);
@@ -141,19 +130,19 @@ bool PrepareDeformer(const char* inRequester, FrameInfo* inInfo, void** ioSlot, 
   const int64_t theCount = int64_t(theSource->columns) * theSource->rows;
   Grid& theOutput = *theState->mGrid;
   if (theSource == &theOutput) {
-    Warn("%s: grid %s cannot be its own source\n", inRequester, theName);
+    gHost.Warn("%s: grid %s cannot be its own source\n", inRequester, theName);
     inInfo->status = STATUS_FAILED;
     return false;
   }
   if (theSource->columns < 0 || theSource->rows < 0 || theCount > kMaxGridVertices ||
       (theCount > 0 && !theSource->vertices)) {
     const char* theSourceName = GetText(inSource);
-    Warn("%s: grid %s has no usable vertices\n", inRequester, theSourceName ? theSourceName : "?");
+    gHost.Warn("%s: grid %s has no usable vertices\n", inRequester, theSourceName ? theSourceName : "?");
     inInfo->status = STATUS_FAILED;
     return false;
   }
   if (!ResizeGrid(theOutput, theSource->columns, theSource->rows)) {
-    Warn("%s: no memory for grid %s\n", inRequester, theName);
+    gHost.Warn("%s: no memory for grid %s\n", inRequester, theName);
     inInfo->status = STATUS_FAILED;
     theState->mBuilt = false;
     MarkGridChanged(&theOutput);
@@ -168,11 +157,8 @@ bool PrepareDeformer(const char* inRequester, FrameInfo* inInfo, void** ioSlot, 
 
 bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable) {
   if (!inHostTable || !inHostTable[HOST_REGISTER_KIND]) return false;
-  gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
-  gGetText = reinterpret_cast<GetTextFunction>(inHostTable[HOST_GET_TEXT]);
-  gUseResource = reinterpret_cast<UseResourceFunction>(inHostTable[HOST_USE_RESOURCE]);
-  auto theRegister = reinterpret_cast<RegisterKindFunction>(inHostTable[HOST_REGISTER_KIND]);
-  theRegister(KIND_GRID, ProduceGrid, ReleaseGrid);
+  gHost.Attach(inHostTable);
+  gHost.Register(KIND_GRID, ProduceGrid, ReleaseGrid);
   DestroyAllStates();
   return true;
 }
@@ -191,7 +177,7 @@ bool MakeGrid(FrameInfo* inInfo, void** ioSlot, int32_t inName, int32_t inWidth,
   const int32_t theRows = std::max(inRows, 2);
   const char* theName = GetText(inName);
   if (!theName) {
-    Warn("MakeGrid: Couldn't get the name for the grid nr %d\n", inName);
+    gHost.Warn("MakeGrid: Couldn't get the name for the grid nr %d\n", inName);
     inInfo->status = STATUS_FAILED;
     if (inInfo->phase == PHASE_DESTROY) DestroyState(ioSlot);
     return true;
@@ -211,7 +197,7 @@ bool MakeGrid(FrameInfo* inInfo, void** ioSlot, int32_t inName, int32_t inWidth,
   inInfo->status = STATUS_BUILT;
   Grid& theGrid = *theState->mGrid;
   if (int64_t(theColumns) * theRows > kMaxGridVertices) {
-    Warn("MakeGrid: grid %s of %d x %d vertices is too large\n", theName, theColumns, theRows);
+    gHost.Warn("MakeGrid: grid %s of %d x %d vertices is too large\n", theName, theColumns, theRows);
     inInfo->status = STATUS_FAILED;
     // Remembered as built, so that the refusal is warned about once.
     theState->mColumns = theColumns;
@@ -221,7 +207,7 @@ bool MakeGrid(FrameInfo* inInfo, void** ioSlot, int32_t inName, int32_t inWidth,
     return true;
   }
   if (!ResizeGrid(theGrid, theColumns, theRows)) {
-    Warn("MakeGrid: no memory for grid %s\n", theName);
+    gHost.Warn("MakeGrid: no memory for grid %s\n", theName);
     inInfo->status = STATUS_FAILED;
     theState->mColumns = -theColumns;
     MarkGridChanged(&theGrid);

@@ -27,12 +27,8 @@ ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** /*inOutputs*/, SDL_Surface** /*inIn
       !inHostTable[HOST_OPEN_STREAM] || !inHostTable[HOST_CLOSE_STREAM]) {
     return false;
   }
-  gHost.warn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
-  gHost.getText = reinterpret_cast<GetTextFunction>(inHostTable[HOST_GET_TEXT]);
-  gHost.openStream = reinterpret_cast<OpenStreamFunction>(inHostTable[HOST_OPEN_STREAM]);
-  gHost.closeStream = reinterpret_cast<CloseStreamFunction>(inHostTable[HOST_CLOSE_STREAM]);
-  RegisterKindFunction theRegister = reinterpret_cast<RegisterKindFunction>(inHostTable[HOST_REGISTER_KIND]);
-  theRegister(KIND_TXTR, &ProduceTexture, &ReleaseTexture);
+  gHost.Attach(inHostTable);
+  gHost.Register(KIND_TXTR, &ProduceTexture, &ReleaseTexture);
   ResetTextureTable();
   ResetMovieTable();
   return true;

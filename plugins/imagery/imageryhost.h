@@ -1,16 +1,10 @@
 // The host services imagery.so keeps from Zorbit_Init, and its warning helper.
 #pragma once
 
-#include "zorbit.h"
+#include "zorbitplugin.h"
 
-struct ImageryHost {
-  WarnFunction warn = nullptr;
-  GetTextFunction getText = nullptr;
-  OpenStreamFunction openStream = nullptr;
-  CloseStreamFunction closeStream = nullptr;
-};
-
-extern ImageryHost gHost;
+// Copied from the host table in Zorbit_Init.
+extern zorbit::Host gHost;
 
 // printf-style; formats any length (texture names may be long) and ends the
 // line with "\n" before handing it to the host's warn. Silent without a host.

@@ -20,13 +20,11 @@
 #include "nodeplacement.h"
 #include "renderer3d.h"
 #include "zorbit.h"
+#include "zorbitplugin.h"
 
 namespace {
 
-WarnFunction gWarn = nullptr;
-UseResourceFunction gUseResource = nullptr;
-ReleaseResourceFunction gReleaseResource = nullptr;
-GetTextFunction gGetText = nullptr;
+zorbit::Host gHost;  // the host's slots, copied in Zorbit_Init
 OGLState* gHostState = nullptr;  // the player's tracker, borrowed
 GLRenderer3D* gRenderer = nullptr;
 GroupTable gGroups;
@@ -51,16 +49,6 @@ struct DrawGridState {
 std::set<Scene3DState*> gSceneStates;
 std::set<DrawGridState*> gGridStates;
 
-void Warn(const char* inFormat, ...) {
-  if (gWarn == nullptr) return;
-  char theText[512];
-  va_list theArgs;
-  va_start(theArgs, inFormat);
-  std::vsnprintf(theText, sizeof(theText), inFormat, theArgs);
-  va_end(theArgs);
-  gWarn(theText);
-}
-
 void* ProduceGroup(const char* inName, void*, bool& outIsStatic) {
   if (inName == nullptr) return nullptr;
   RootNode3D* theGroup = gGroups.Find(inName);
@@ -82,8 +70,8 @@ void EndScene(Scene3DState* inState) {
 }
 
 void HoldTexture(DrawGridState& ioState, const TextureRecord* inTexture, int32_t inName) {
-  if (ioState.mTexture != nullptr && gReleaseResource != nullptr)
-    gReleaseResource(KIND_TXTR, ioState.mTextureName, const_cast<TextureRecord*>(ioState.mTexture));
+  if (ioState.mTexture != nullptr)
+    gHost.Release(KIND_TXTR, ioState.mTextureName, const_cast<TextureRecord*>(ioState.mTexture));
   ioState.mTexture = inTexture;
   ioState.mTextureName = inName;
 }
@@ -124,15 +112,15 @@ bool RunScene3D(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
     Scene3DState* theState = new Scene3DState{std::string(), nullptr};
     gSceneStates.insert(theState);
     *ioSlot = theState;
-    const char* theName = gGetText != nullptr ? gGetText(p[0]) : nullptr;
+    const char* theName = gHost.Text(p[0]);
     if (theName == nullptr) {
-      Warn("Scene3D: no name for the 3D group nr %d\n", p[0]);
+      gHost.Warn("Scene3D: no name for the 3D group nr %d\n", p[0]);
       inInfo->status = STATUS_FAILED;
       return true;
     }
     theState->mName = theName;
     theState->mGroup = gGroups.Use(theState->mName);
-    if (gRenderer == nullptr) Warn("Scene3D: no OpenGL, 3D group %s is not drawn\n", theName);
+    if (gRenderer == nullptr) gHost.Warn("Scene3D: no OpenGL, 3D group %s is not drawn\n", theName);
     return true;
   }
   Scene3DState* theState = static_cast<Scene3DState*>(*ioSlot);
@@ -166,10 +154,10 @@ bool RunDrawGrid(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
     return true;
   }
   DrawGridState* theState = static_cast<DrawGridState*>(*ioSlot);
-  if (theState == nullptr || gUseResource == nullptr) return true;
+  if (theState == nullptr || gHost.useResource == nullptr) return true;
   bool theStatic = false;
   const Grid* theGrid =
-      static_cast<const Grid*>(gUseResource(KIND_GRID, p[0], nullptr, false, "DrawGrid", "grid", &theStatic));
+      static_cast<const Grid*>(gHost.Use(KIND_GRID, p[0], nullptr, false, "DrawGrid", "grid", &theStatic));
   if (theGrid == nullptr) {
     inInfo->status = STATUS_FAILED;
     return true;
@@ -177,11 +165,11 @@ bool RunDrawGrid(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   const TextureRecord* theTexture = nullptr;
   if (p[2] == 1)
     theTexture = static_cast<const TextureRecord*>(
-        gUseResource(KIND_TXTR, p[1], nullptr, false, "DrawGrid", "texture", &theStatic));
+        gHost.Use(KIND_TXTR, p[1], nullptr, false, "DrawGrid", "texture", &theStatic));
   HoldTexture(*theState, theTexture, p[1]);
   GridMesh3D& theMesh = *theState->mMesh;
   if (!theMesh.Update(*theGrid, theTexture, p[2] == 2)) {
-    Warn("DrawGrid: grid nr %d has %d x %d vertices and cannot be shown\n", p[0], theGrid->columns, theGrid->rows);
+    gHost.Warn("DrawGrid: grid nr %d has %d x %d vertices and cannot be shown\n", p[0], theGrid->columns, theGrid->rows);
     inInfo->status = STATUS_FAILED;
     return true;
   }
@@ -196,7 +184,7 @@ bool RunDrawGrid(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   }
   bool theScratch = false;
   Node3D* theGroup =
-      static_cast<Node3D*>(gUseResource(KIND_3DWR, p[17], nullptr, false, "DrawGrid", "3D group", &theScratch));
+      static_cast<Node3D*>(gHost.Use(KIND_3DWR, p[17], nullptr, false, "DrawGrid", "3D group", &theScratch));
   if (theGroup != nullptr) {
     theGroup->AddChild(&theMesh);
     if (p[18] != 0) theGroup->AddChild(theState->mAxis);
@@ -208,14 +196,9 @@ bool RunDrawGrid(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
 
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable) {
   if (inHostTable == nullptr) return false;
-  gHostState = static_cast<OGLState*>(inHostTable[HOST_STATE]);
-  gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
-  gUseResource = reinterpret_cast<UseResourceFunction>(inHostTable[HOST_USE_RESOURCE]);
-  gReleaseResource = reinterpret_cast<ReleaseResourceFunction>(inHostTable[HOST_RELEASE_RESOURCE]);
-  gGetText = reinterpret_cast<GetTextFunction>(inHostTable[HOST_GET_TEXT]);
-  auto theRegister = reinterpret_cast<RegisterKindFunction>(inHostTable[HOST_REGISTER_KIND]);
-  if (theRegister == nullptr) return false;
-  theRegister(KIND_3DWR, &ProduceGroup, &ReleaseGroup);
+  gHost.Attach(inHostTable);
+  gHostState = static_cast<OGLState*>(gHost.state);
+  if (!gHost.Register(KIND_3DWR, &ProduceGroup, &ReleaseGroup)) return false;
   delete gRenderer;
   // A demo without OpenGL has no context to draw into: glGetString answers
   // null then, and Scene3D draws nothing rather than call into the void.

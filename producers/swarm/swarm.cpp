@@ -16,9 +16,11 @@
 
 #include "swarmshape.h"
 #include "zorbit.h"
+#include "zorbitplugin.h"
 
 namespace {
 
+zorbit::Host gHost;  // the host's slots, copied in Zorbit_Init
 constexpr int32_t kMaxParticles = 65536;
 
 struct SwarmEntry {
@@ -30,21 +32,9 @@ struct SwarmEntry {
   int32_t mSpeed;  // 1/1000 turn per second; 0: static
 };
 
-WarnFunction gWarn = nullptr;
-GetTextFunction gGetText = nullptr;
 std::map<std::string, SwarmEntry*> gSwarms;  // findable by name
 std::set<SwarmEntry*> gLive;                  // owned by their events' slots
 std::vector<SwarmEntry*> gRetired;            // ended, kept for late readers
-
-void Warn(const char* inFormat, ...) {
-  if (gWarn == nullptr) return;
-  char theText[512];
-  va_list theArgs;
-  va_start(theArgs, inFormat);
-  std::vsnprintf(theText, sizeof(theText), inFormat, theArgs);
-  va_end(theArgs);
-  gWarn(theText);
-}
 
 void* ProduceSwarm(const char* inName, void*, bool& outIsStatic) {
   if (inName == nullptr) return nullptr;
@@ -104,14 +94,14 @@ bool RunSwarm(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   if (inInfo->phase == PHASE_MAKE) {
     inInfo->status = STATUS_BUILT;
     if (*ioSlot != nullptr) return true;
-    const char* theName = gGetText != nullptr ? gGetText(p[0]) : nullptr;
+    const char* theName = gHost.Text(p[0]);
     if (theName == nullptr) {
-      Warn("Swarm: no name for the swarm nr %d\n", p[0]);
+      gHost.Warn("Swarm: no name for the swarm nr %d\n", p[0]);
       inInfo->status = STATUS_FAILED;
       return true;
     }
     if (gSwarms.count(theName) != 0) {
-      Warn("Swarm: swarm %s already exists\n", theName);
+      gHost.Warn("Swarm: swarm %s already exists\n", theName);
       inInfo->status = STATUS_FAILED;
       return true;
     }
@@ -120,10 +110,10 @@ bool RunSwarm(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
     // Count and shape are fixed for the event: a consumer keeps geometry
     // built from the first record it saw.
     const int32_t theCount = p[1] < 0 ? 0 : (p[1] > kMaxParticles ? kMaxParticles : p[1]);
-    if (p[1] > kMaxParticles) Warn("Swarm: swarm %s limited to %d particles\n", theName, int(kMaxParticles));
+    if (p[1] > kMaxParticles) gHost.Warn("Swarm: swarm %s limited to %d particles\n", theName, int(kMaxParticles));
     theSwarm->mShape = p[2];
     if (p[2] < 0 || p[2] >= SWARM_SHAPE_COUNT) {
-      Warn("Swarm: unknown shape %d for swarm %s, made a ring\n", p[2], theName);
+      gHost.Warn("Swarm: unknown shape %d for swarm %s, made a ring\n", p[2], theName);
       theSwarm->mShape = SWARM_RING;
     }
     theSwarm->mPositions.assign(size_t(theCount > 0 ? theCount : 1) * 3, 0.0f);
@@ -144,11 +134,8 @@ bool RunSwarm(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
 
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable) {
   if (inHostTable == nullptr) return false;
-  gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
-  gGetText = reinterpret_cast<GetTextFunction>(inHostTable[HOST_GET_TEXT]);
-  auto theRegister = reinterpret_cast<RegisterKindFunction>(inHostTable[HOST_REGISTER_KIND]);
-  if (theRegister == nullptr) return false;
-  theRegister(KIND_SWRM, &ProduceSwarm, &ReleaseSwarm);
+  gHost.Attach(inHostTable);
+  if (!gHost.Register(KIND_SWRM, &ProduceSwarm, &ReleaseSwarm)) return false;
   return true;
 }
 
