@@ -17,13 +17,6 @@ namespace {
 
 SetupLogFunction gSetupLog = nullptr;
 
-void SetupLog(const char* inText) {
-  if (gSetupLog)
-    gSetupLog(inText);
-  else
-    std::fputs(inText, stderr);
-}
-
 constexpr uint32_t kFullScreen = 0x80000000u;  // SDL_FULLSCREEN
 constexpr uint32_t kDoubleBufferOpenGL = 0x40000002u;
 constexpr uint32_t kDemoVideoFlags = 0x40000003u;  // double buffer, OpenGL, hardware surface
@@ -31,6 +24,13 @@ constexpr uint32_t kDemoVideoFlags = 0x40000003u;  // double buffer, OpenGL, har
 }  // namespace
 
 void SetSetupWindowLog(SetupLogFunction inWriteLog) { gSetupLog = inWriteLog; }
+
+void SetupLog(const char* inText) {
+  if (gSetupLog)
+    gSetupLog(inText);
+  else
+    std::fputs(inText, stderr);
+}
 
 SetupSession::SetupSession()
     : mOpen(false),
@@ -40,13 +40,48 @@ SetupSession::SetupSession()
       mStackBase(0),
       mState(nullptr),
       mListener(nullptr),
-      mContainer(nullptr) {}
+      mContainer(nullptr),
+      mMayRemember(false) {}
 
 SetupSession::~SetupSession() {
   if (mOpen) Release();
 }
 
-bool SetupSession::Open(double inGamma, int inVolume) {
+void SetupSession::ReadMemory() {
+  mRemembered = SetupMemory();
+  mMayRemember = true;
+  mMemoryPath = SetupMemoryPath();
+  if (mMemoryPath.empty()) return;
+  std::string theError;
+  switch (ReadSetupMemory(mMemoryPath, mRemembered, theError)) {
+    case SetupMemoryRead::kBad:
+      SetupLog(("Setup window: ignoring the remembered choices in " + mMemoryPath + ": " + theError +
+                "; the defaults hold\n").c_str());
+      break;
+    case SetupMemoryRead::kNotAFile:
+      SetupLog(("Setup window: ignoring the remembered choices in " + mMemoryPath + ": " + theError +
+                "; it is left alone\n").c_str());
+      mMayRemember = false;
+      break;
+    default:
+      break;
+  }
+}
+
+void SetupSession::Remember() {
+  if (!mMayRemember) return;  // said so when it was read
+  if (mMemoryPath.empty()) {
+    SetupLog("Setup window: cannot remember the choices: neither XDG_STATE_HOME nor HOME names a folder\n");
+    return;
+  }
+  const SetupMemory theChoices = ChoicesToRemember(mRemembered, mListener->GetChoices(), mGiven,
+                                                   mListener->GammaPicked(), mListener->VolumeMoved());
+  std::string theError;
+  if (!WriteSetupMemory(mMemoryPath, theChoices, theError))
+    SetupLog(("Setup window: cannot remember the choices in " + mMemoryPath + ": " + theError + "\n").c_str());
+}
+
+bool SetupSession::Open(double inGamma, int inVolume, const SetupGiven& inGiven) {
   if (mOpen) return false;
   SDL_Config theConfig;
   SDL_Config_DefaultConfig(theConfig);
@@ -77,8 +112,13 @@ bool SetupSession::Open(double inGamma, int inVolume) {
   mFirstFrame = true;
   mStackBase = GUISDLHandler::Size();
 
+  ReadMemory();
+  mGiven = inGiven;
+  SetupMemory theStart = mRemembered;
+  if (inGiven.gamma) theStart.gamma.reset();
+  if (inGiven.volume) theStart.volume.reset();
   try {
-    mListener = new SetupListener(static_cast<float>(inGamma), inVolume);
+    mListener = new SetupListener(static_cast<float>(inGamma), inVolume, theStart);
     mContainer = new GUIContainer(mListener, 0, 0, kWidth, kHeight, "Setup Window", 0, false);
     mListener->Attach(mContainer);
     GUISDLHandler::Push(mContainer);
@@ -131,10 +171,11 @@ void SetupSession::Close(SDL_Config& outConfig, double& ioGamma, bool& outStart,
   outConfig.audioFormat = 0x8010;  // AUDIO_S16LSB
   outConfig.audioBuffer = 4096;
   outConfig.audioDriver = "waveout";
-  // The caller's own gamma comes back untouched unless the viewer chose one.
+  // The caller's own gamma comes back untouched unless the viewer chose one, now or remembered.
   if (mListener->GammaChosen()) ioGamma = mListener->GetGamma();
   ioVolume = mListener->GetVolume();
   outAspect = mListener->GetAspect();
+  if (outStart) Remember();
 
   Release();
 }

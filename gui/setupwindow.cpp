@@ -2,9 +2,10 @@
 
 #include "setupsession.h"
 
-bool RunSetupWindow(SDL_Config& outConfig, double& ioGamma, bool& outStart, int& ioVolume, float& outAspect) {
+bool RunSetupWindow(SDL_Config& outConfig, double& ioGamma, bool& outStart, int& ioVolume, float& outAspect,
+                    const SetupGiven& inGiven) {
   SetupSession theSession;
-  if (!theSession.Open(ioGamma, ioVolume)) return false;
+  if (!theSession.Open(ioGamma, ioVolume, inGiven)) return false;
   while (theSession.Pass()) {
   }
   theSession.Close(outConfig, ioGamma, outStart, ioVolume, outAspect);

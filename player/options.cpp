@@ -63,6 +63,7 @@ std::string ApplyVolume(const char* inValue, PlayerOptions& ioOptions) {
   long long theValue = 0;
   if (!ReadWhole(inValue, 0, 255, theValue)) return "wants a music volume from 0 to 255";
   ioOptions.volume = int32_t(theValue);
+  ioOptions.volumeGiven = true;
   return "";
 }
 
@@ -73,6 +74,7 @@ std::string ApplyGamma(const char* inValue, PlayerOptions& ioOptions) {
     return "wants a display gamma above 0 and at most 10 (1 leaves the display alone)";
   }
   ioOptions.gamma = theValue;
+  ioOptions.gammaGiven = true;
   return "";
 }
 
@@ -213,6 +215,8 @@ PlayerOptions ParseCommandLine(int argc, const char* const* argv) {
   if (thePositional.size() > 1) theOptions.startMs = uint32_t(std::atoi(thePositional[1]));
   if (thePositional.size() > 2) theOptions.volume = std::atoi(thePositional[2]);
   if (thePositional.size() > 3) theOptions.gamma = std::atof(thePositional[3]);
+  theOptions.volumeGiven = thePositional.size() > 2;
+  theOptions.gammaGiven = thePositional.size() > 3;
   for (const char* theArg : thePositional) {
     if (IsLogSwitch(theArg)) theOptions.verbose = true;
   }

@@ -16,6 +16,9 @@ struct PlayerOptions {
   uint32_t startMs = 0;  // start position; atoi of the second argument (negative wraps, as it always has)
   int32_t volume = 255;  // music volume 0..255
   double gamma = 1.0;
+  // The command line gave them: they win over the setup window's remembered ones.
+  bool volumeGiven = false;
+  bool gammaGiven = false;
   bool verbose = false;  // progress lines in the log
 
   // The video mode without the setup window: a window of this many pixels

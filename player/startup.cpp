@@ -194,7 +194,10 @@ bool PlayerSession::ShowSetupWindow() {
 #ifdef ZORBIT_HAVE_SETUP_WINDOW
   int theVolume = theOptions.volume;
   SetSetupWindowLog(&WriteLog);
-  mSetupShown = RunSetupWindow(mConfig, theOptions.gamma, theRun, theVolume, mScreenAspect);
+  SetupGiven theGiven;
+  theGiven.gamma = theOptions.gammaGiven;
+  theGiven.volume = theOptions.volumeGiven;
+  mSetupShown = RunSetupWindow(mConfig, theOptions.gamma, theRun, theVolume, mScreenAspect, theGiven);
   theOptions.volume = theVolume;
 #else
   WriteLog(kNoSetupWindow);

@@ -16,6 +16,28 @@ PlayerOptions Parse(const std::vector<const char*>& inArgs) {
   return ParseCommandLine(int(inArgs.size()), inArgs.data());
 }
 
+// The setup window remembers the viewer's last volume and gamma; one given on
+// the command line wins, even when it is the default value.
+TEST(CommandLine, AVolumeOrGammaOnTheCommandLineIsMarkedAsGiven) {
+  struct Case {
+    std::vector<const char*> args;
+    bool volumeGiven, gammaGiven;
+  };
+  const Case theCases[] = {
+      {{"player", "demo.xml", "5000"}, false, false},
+      {{"player", "demo.xml", "0", "255"}, true, false},
+      {{"player", "demo.xml", "0", "255", "1.0", "log"}, true, true},
+      {{"player", "demo.xml", "--volume", "255"}, true, false},
+      {{"player", "--gamma=1", "demo.xml"}, false, true},
+      {{"player", "log", "--start", "10"}, false, false},
+  };
+  for (const Case& theCase : theCases) {
+    PlayerOptions theOptions = Parse(theCase.args);
+    EXPECT_EQ(theCase.volumeGiven, theOptions.volumeGiven) << Joined(theCase.args);
+    EXPECT_EQ(theCase.gammaGiven, theOptions.gammaGiven) << Joined(theCase.args);
+  }
+}
+
 TEST(CommandLine, DemoPathStartVolumeGammaAndLogSwitch) {
   struct Case {
     std::vector<const char*> args;
