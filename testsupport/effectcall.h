@@ -30,3 +30,16 @@ inline bool CallEffect(void* inEffect, FrameInfo& ioInfo, void** ioSlot, const s
   return CallEffect40(reinterpret_cast<Effect40>(inEffect), &ioInfo, ioSlot, theValues,
                       std::make_index_sequence<ZORBIT_MAX_PARAMS>());
 }
+
+// Calls an effect in inPhase of a 10 s event, inElapsed ms into it, with
+// inValues and zeros after them; outStatus gets the status it set.
+inline bool CallEffect(void* inEffect, int32_t inPhase, void** ioSlot, const std::vector<int32_t>& inValues,
+                       int32_t* outStatus = nullptr, int32_t inElapsed = 0) {
+  FrameInfo theInfo{};
+  theInfo.phase = inPhase;
+  theInfo.elapsed = inElapsed;
+  theInfo.duration = 10000;
+  const bool theResult = CallEffect(inEffect, theInfo, ioSlot, inValues);
+  if (outStatus != nullptr) *outStatus = theInfo.status;
+  return theResult;
+}

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "pluginhost.h"
+#include "fakehost.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ class BeatPlugin : public ::testing::Test {
     return static_cast<const BeatRecord*>(mHost.Produce(KIND_BEAT, inName, outStatic));
   }
 
-  PluginHost mHost;
+  FakeHost mHost;
   void* mHandle = nullptr;
   void* mMakeBeat = nullptr;
 };

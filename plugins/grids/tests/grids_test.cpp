@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "pluginhost.h"
+#include "fakehost.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ class GridsPlugin : public ::testing::Test {
     return theVertices;
   }
 
-  PluginHost mHost;
+  FakeHost mHost;
   void* mHandle = nullptr;
   std::vector<void*> mEffects;
 };
@@ -535,7 +535,7 @@ void* ProduceBroken(const char* inName, void*, bool& outIsStatic) {
 bool ReleaseBroken(const char*, void*) { return false; }
 
 TEST_F(GridsPlugin, DeformersRefuseForeignGridsWithoutUsableVertices) {
-  mHost.mProducers.push_back(PluginHost::Producer{KIND_GRID, ProduceBroken, ReleaseBroken});
+  mHost.mProducers.push_back(FakeHost::Producer{KIND_GRID, ProduceBroken, ReleaseBroken});
   for (const char* theSource : {"novertices", "negative"}) {
     for (int theEffect : {kWave, kTurn}) {
       mHost.mWarnings.clear();

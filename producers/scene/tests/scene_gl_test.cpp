@@ -12,7 +12,7 @@
 #include "glwindow.h"
 #include "groupnode3d.h"
 #include "oglstate.h"
-#include "scenehost.h"
+#include "fakehost.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ class SceneGLTest : public ::testing::Test {
     MakeCurrent(mState.get());
     while (glGetError() != GL_NO_ERROR) {
     }
-    mHost = std::make_unique<SceneHost>(mState.get());
+    mHost = std::make_unique<FakeHost>(mState.get());
     ASSERT_TRUE(mHost->Load("scene")) << mHost->mLoadError;
     mScene3D = mHost->Symbol("Scene3D");
     mDrawGrid = mHost->Symbol("DrawGrid");
@@ -76,7 +76,7 @@ class SceneGLTest : public ::testing::Test {
   }
 
   std::unique_ptr<OGLState> mState;
-  std::unique_ptr<SceneHost> mHost;
+  std::unique_ptr<FakeHost> mHost;
   void* mScene3D = nullptr;
   void* mDrawGrid = nullptr;
   int32_t mGroupName = 0;
@@ -139,7 +139,7 @@ TEST_F(SceneGLTest, SceneWithoutAGroupNameFailsQuietly) {
 
 TEST_F(SceneGLTest, WithoutATrackerScene3DWarnsAndDrawsNothing) {
   mHost.reset();
-  mHost = std::make_unique<SceneHost>(nullptr);
+  mHost = std::make_unique<FakeHost>(nullptr);
   ASSERT_TRUE(mHost->Load("scene"));
   mScene3D = mHost->Symbol("Scene3D");
   mGroupName = mHost->AddText("main");
@@ -272,7 +272,7 @@ TEST_F(SceneGLTest, SecondInitStartsWithoutGroupsAndTakesTheNewTracker) {
   auto theSecondState = std::make_unique<OGLState>(kWidth, kHeight);
   MakeCurrent(theSecondState.get());
   std::swap(mState, theSecondState);  // the old tracker goes after the plug-in let go of it
-  ASSERT_TRUE(mHost->Reopen(mState.get()));
+  ASSERT_TRUE(mHost->Reopen(mHost->Handle(), mState.get()));
   theSecondState.reset();
   EXPECT_EQ(nullptr, mHost->Produce(KIND_3DWR, "main")) << "a group of the first run is still offered";
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "scenehost.h"
+#include "fakehost.h"
 #include "swarmshape.h"
 
 namespace {
@@ -59,7 +59,7 @@ TEST(SwarmShape, GradientRunsFromFirstToLastColour) {
 class SwarmPluginTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    mHost = std::make_unique<SceneHost>(nullptr);
+    mHost = std::make_unique<FakeHost>(nullptr);
     ASSERT_TRUE(mHost->Load("swarm")) << mHost->mLoadError;
     mSwarm = mHost->Symbol("Swarm");
     ASSERT_NE(nullptr, mSwarm);
@@ -73,7 +73,7 @@ class SwarmPluginTest : public ::testing::Test {
     return static_cast<SwarmRecord*>(mHost->Produce(KIND_SWRM, "bees", outStatic));
   }
 
-  std::unique_ptr<SceneHost> mHost;
+  std::unique_ptr<FakeHost> mHost;
   void* mSwarm = nullptr;
   int32_t mName = 0;
 };
@@ -190,7 +190,7 @@ TEST_F(SwarmPluginTest, SecondInitStartsWithoutTheFirstRunsSwarms) {
   void* theSlot = nullptr;
   ASSERT_TRUE(CallEffect(mSwarm, PHASE_MAKE, &theSlot, Params(0)));
   ASSERT_NE(nullptr, Find());
-  ASSERT_TRUE(mHost->Reopen(nullptr));
+  ASSERT_TRUE(mHost->Reopen(mHost->Handle(), nullptr));
   EXPECT_EQ(nullptr, Find()) << "a swarm of the first run is still offered";
   EXPECT_FALSE(mHost->Release(KIND_SWRM, "bees"));
 

@@ -1,6 +1,8 @@
-// A small stand-in for the player's host table, for loading a built plug-in
-// in a test: demo texts, a resource registry that asks producers in
-// registration order, and a log of warnings. One PluginHost at a time.
+// A small stand-in for the player's host table, for loading built plug-ins
+// in a test: the test's OpenGL state tracker (or none), demo texts, a
+// resource registry that asks producers in registration order (a test may
+// add its own), and a log of warnings. One FakeHost at a time. Header only;
+// the test links the contract and libdl.
 #pragma once
 
 #include <dlfcn.h>
@@ -15,7 +17,7 @@
 #include "effectcall.h"
 #include "zorbit.h"
 
-class PluginHost {
+class FakeHost {
  public:
   struct Producer {
     int32_t mKind;
@@ -23,22 +25,28 @@ class PluginHost {
     ReleaseFunction mRelease;
   };
 
-  PluginHost() {
+  explicit FakeHost(void* inState = nullptr) {
     gCurrent = this;
-    mTable[HOST_WARN] = reinterpret_cast<void*>(&PluginHost::Warn);
-    mTable[HOST_USE_RESOURCE] = reinterpret_cast<void*>(&PluginHost::UseResource);
-    mTable[HOST_RELEASE_RESOURCE] = reinterpret_cast<void*>(&PluginHost::ReleaseResource);
-    mTable[HOST_REGISTER_KIND] = reinterpret_cast<void*>(&PluginHost::RegisterKind);
-    mTable[HOST_GET_TEXT] = reinterpret_cast<void*>(&PluginHost::GetText);
+    mTable[HOST_STATE] = inState;
+    mTable[HOST_WARN] = reinterpret_cast<void*>(&FakeHost::Warn);
+    mTable[HOST_USE_RESOURCE] = reinterpret_cast<void*>(&FakeHost::UseResource);
+    mTable[HOST_RELEASE_RESOURCE] = reinterpret_cast<void*>(&FakeHost::ReleaseResource);
+    mTable[HOST_REGISTER_KIND] = reinterpret_cast<void*>(&FakeHost::RegisterKind);
+    mTable[HOST_GET_TEXT] = reinterpret_cast<void*>(&FakeHost::GetText);
   }
-  ~PluginHost() {
+  // Quits every library whose Zorbit_Init succeeded, as the player does at
+  // its end (a second Quit after the test's own is harmless), then unloads.
+  ~FakeHost() {
+    for (void* theHandle : mInitialised)
+      if (auto theQuit = reinterpret_cast<QuitFunction>(dlsym(theHandle, "Zorbit_Quit"))) theQuit();
     for (void* theHandle : mHandles) dlclose(theHandle);
     gCurrent = nullptr;
   }
-  PluginHost(const PluginHost&) = delete;
-  PluginHost& operator=(const PluginHost&) = delete;
+  FakeHost(const FakeHost&) = delete;
+  FakeHost& operator=(const FakeHost&) = delete;
 
-  // Loads bin/<inName>.so and calls its Zorbit_Init; returns the handle or null.
+  // Loads bin/<inName>.so and calls its Zorbit_Init; returns the handle, or
+  // null (with mLoadError when the file would not load).
   void* Load(const char* inName) {
     const std::string thePath = std::string(ZORBIT_BIN_DIR) + "/" + inName + ".so";
     void* theHandle = dlopen(thePath.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -47,15 +55,25 @@ class PluginHost {
       return nullptr;
     }
     mHandles.push_back(theHandle);
+    mHandle = theHandle;
     auto theInit = reinterpret_cast<InitFunction>(dlsym(theHandle, "Zorbit_Init"));
     if (!theInit || !theInit(nullptr, nullptr, mTable.data())) return nullptr;
+    mInitialised.push_back(theHandle);
     return theHandle;
   }
+  void* Handle() const { return mHandle; }  // the library loaded last
+  // A symbol of the library loaded last.
+  void* Symbol(const char* inName) const { return dlsym(mHandle, inName); }
+  // Zorbit_BeginNewFrame(0) of the library loaded last.
+  void BeginFrame() { reinterpret_cast<BeginNewFrameFunction>(Symbol("Zorbit_BeginNewFrame"))(0); }
 
   // Zorbit_Quit, then Zorbit_Init again with this host's table, as a host
   // does that closes a demo and opens the next without unloading the plug-in.
-  bool Reopen(void* inHandle) {
+  // inState becomes the table's tracker first.
+  bool Reopen(void* inHandle) { return Reopen(inHandle, mTable[HOST_STATE]); }
+  bool Reopen(void* inHandle, void* inState) {
     reinterpret_cast<QuitFunction>(dlsym(inHandle, "Zorbit_Quit"))();
+    mTable[HOST_STATE] = inState;
     auto theInit = reinterpret_cast<InitFunction>(dlsym(inHandle, "Zorbit_Init"));
     return theInit && theInit(nullptr, nullptr, mTable.data());
   }
@@ -91,7 +109,8 @@ class PluginHost {
   std::deque<std::string> mTexts;
   std::vector<Producer> mProducers;
   std::string mLoadError;
-  int mUseCount = 0;  // useResource calls
+  int mUseCount = 0;      // useResource calls
+  int mReleaseCount = 0;  // releaseResource calls
 
  private:
   static void Warn(const char* inMessage) { gCurrent->mWarnings.emplace_back(inMessage); }
@@ -116,12 +135,15 @@ class PluginHost {
     return theResource;
   }
   static void ReleaseResource(int32_t inKind, int32_t inNameIndex, void*) {
+    ++gCurrent->mReleaseCount;
     if (const char* theName = GetText(inNameIndex)) gCurrent->Release(inKind, theName);
   }
 
-  static inline PluginHost* gCurrent = nullptr;
+  static inline FakeHost* gCurrent = nullptr;
   std::array<void*, HOST_SLOT_COUNT> mTable{};
   std::vector<void*> mHandles;
+  std::vector<void*> mInitialised;
+  void* mHandle = nullptr;
 };
 
 inline FrameInfo MakeInfo(int32_t inPhase, uint32_t inStart = 0, uint32_t inDuration = 1000,
