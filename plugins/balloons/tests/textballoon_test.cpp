@@ -14,7 +14,7 @@
 #include "flatoval3d.h"
 #include "font3d.h"
 #include "fontcache.h"
-#include "glwindow.h"
+#include "recordinghost.h"
 #include "groupnode3d.h"
 #include "resourcefont.h"
 

@@ -22,7 +22,7 @@
 #include "codepage.h"
 #include "fontatlas.h"
 #include "fontcache.h"
-#include "glwindow.h"
+#include "recordinghost.h"
 #include "oglstate.h"
 #include "resourcefont.h"
 

@@ -12,7 +12,7 @@
 #include "axisnode3d.h"
 #include "font3d.h"
 #include "fontcache.h"
-#include "glwindow.h"
+#include "recordinghost.h"
 #include "groupnode3d.h"
 #include "resourcefont.h"
 #include "swarmtext3d.h"

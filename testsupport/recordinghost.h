@@ -1,6 +1,7 @@
-// Test fixtures for fonts.so: a real SDL 1.2 OpenGL window with the state
-// tracker current, and a host table backed by a small resource registry
-// that records what the plug-in asks of it.
+// Test fixtures for plug-ins linked into the test (fonts.so, balloons.so): a
+// real SDL 1.2 OpenGL window with the state tracker current, and a host
+// table backed by a small resource registry that records what the plug-in
+// asks of it, user data included.
 #pragma once
 
 #include <cstdint>

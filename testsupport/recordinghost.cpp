@@ -1,4 +1,4 @@
-#include "glwindow.h"
+#include "recordinghost.h"
 
 #include <SDL/SDL.h>
 #include <GL/glew.h>
