@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 
 #include "axisnode3d.h"
 #include "bezier.h"
@@ -11,6 +10,7 @@
 #include "font3d.h"
 #include "lattice_math.h"
 #include "balloonshost.h"
+#include "zorbitplugin.h"
 
 namespace {
 
@@ -104,20 +104,20 @@ bool Rebuild(TextBalloonState& ioState, int32_t inText, int32_t inCount, int32_t
 
 // Events still running when the player stops get no PHASE_DESTROY call:
 // Zorbit_Quit ends them (EndAllTextBalloons).
-std::set<TextBalloonState*> gLiveStates;
+zorbit::EventStates<TextBalloonState> gLiveStates;
 
 void EndEvent(TextBalloonState* inState) {
   if (inState->font) gReleaseResource(KIND_FONT, inState->fontName, &inState->fontSize);
   DeleteNodes(*inState);
   delete inState->axis;
-  gLiveStates.erase(inState);
+  gLiveStates.Forget(inState);
   delete inState;
 }
 
 }  // namespace
 
 void EndAllTextBalloons() {
-  while (!gLiveStates.empty()) EndEvent(*gLiveStates.begin());
+  gLiveStates.DestroyAll(&EndEvent);
 }
 
 bool TextBalloon(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inCount, int32_t inFontName,
@@ -132,10 +132,8 @@ bool TextBalloon(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inCou
   if (ioInfo->phase == PHASE_MAKE) {
     if (theState) return true;  // already made: the slot is the event's
     ioInfo->status = STATUS_BUILT;
-    theState = new TextBalloonState{};
+    theState = gLiveStates.Make(ioSlot);
     theState->axis = new AxisNode3D(0xFF8080FFul, 0xFF80FF80ul, 0xFFFF8080ul);
-    gLiveStates.insert(theState);
-    *ioSlot = theState;
     return true;
   }
   if (!theState) return true;

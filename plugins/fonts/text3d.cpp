@@ -1,6 +1,5 @@
 #include "text3d.h"
 
-#include <set>
 
 #include "axisnode3d.h"
 #include "font3d.h"
@@ -9,6 +8,7 @@
 #include "lattice_math.h"
 #include "nodeplacement.h"
 #include "showingroup.h"
+#include "zorbitplugin.h"
 
 namespace {
 
@@ -21,20 +21,20 @@ struct Text3DState {
 
 // Events still running when the player stops get no PHASE_DESTROY call:
 // Zorbit_Quit ends them (EndAllText3D).
-std::set<Text3DState*> gLiveStates;
+zorbit::EventStates<Text3DState> gLiveStates;
 
 void EndEvent(Text3DState* inState) {
   inState->font.Release();
   delete inState->node;
   delete inState->axis;
-  gLiveStates.erase(inState);
+  gLiveStates.Forget(inState);
   delete inState;
 }
 
 }  // namespace
 
 void EndAllText3D() {
-  while (!gLiveStates.empty()) EndEvent(*gLiveStates.begin());
+  gLiveStates.DestroyAll(&EndEvent);
 }
 
 bool Text3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inFontName, int32_t inFontSize, int32_t inX,
@@ -47,9 +47,7 @@ bool Text3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inFontName
   if (ioInfo->phase == PHASE_MAKE) {
     if (theState) return true;  // already made: the slot is the event's
     ioInfo->status = STATUS_BUILT;
-    theState = new Text3DState{};
-    gLiveStates.insert(theState);
-    *ioSlot = theState;
+    theState = gLiveStates.Make(ioSlot);
     theState->font.Obtain(inFontName, inFontSize, "Text3D");
     const char* theText = gGetText(inText);
     if (theState->font.mFont) theState->node = new Font3D(*theState->font.mFont, theText, inRed, inGreen, inBlue);

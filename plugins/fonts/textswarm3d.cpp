@@ -1,6 +1,5 @@
 #include "textswarm3d.h"
 
-#include <set>
 
 #include "axisnode3d.h"
 #include "fontshost.h"
@@ -8,6 +7,7 @@
 #include "nodeplacement.h"
 #include "showingroup.h"
 #include "swarmtext3d.h"
+#include "zorbitplugin.h"
 
 namespace {
 
@@ -22,14 +22,14 @@ struct TextSwarm3DState {
 
 // Events still running when the player stops get no PHASE_DESTROY call:
 // Zorbit_Quit ends them (EndAllTextSwarm3D).
-std::set<TextSwarm3DState*> gLiveStates;
+zorbit::EventStates<TextSwarm3DState> gLiveStates;
 
 void EndEvent(TextSwarm3DState* inState) {
   inState->font.Release();
   gReleaseResource(KIND_SWRM, inState->swarmName, nullptr);
   delete inState->node;
   delete inState->axis;
-  gLiveStates.erase(inState);
+  gLiveStates.Forget(inState);
   delete inState;
 }
 
@@ -41,7 +41,7 @@ SwarmText3D* BuildNode(const ResourceFont& inFont, const SwarmRecord& inSwarm, i
 }  // namespace
 
 void EndAllTextSwarm3D() {
-  while (!gLiveStates.empty()) EndEvent(*gLiveStates.begin());
+  gLiveStates.DestroyAll(&EndEvent);
 }
 
 bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwarm, int32_t inFontName,
@@ -54,9 +54,7 @@ bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwa
   if (ioInfo->phase == PHASE_MAKE) {
     if (theState) return true;  // already made: the slot is the event's
     ioInfo->status = STATUS_BUILT;
-    theState = new TextSwarm3DState{};
-    gLiveStates.insert(theState);
-    *ioSlot = theState;
+    theState = gLiveStates.Make(ioSlot);
     theState->swarmName = inSwarm;
     theState->font.Obtain(inFontName, inFontSize, "TextSwarm3D");
     theState->swarm = static_cast<SwarmRecord*>(
