@@ -21,6 +21,8 @@
 #include "nametable.h"
 #include "overlay.h"
 #include "sdlconfig.h"
+#include "setupchoices.h"
+#include "setupmemory.h"
 #include "startup.h"
 #include "transport.h"
 #include "writelog.h"
@@ -114,11 +116,24 @@ bool DocumentLoads(const std::string& inPath, std::string& outProblem) {
   return theLoaded;
 }
 
-// The window's size: the command line's, else SDL.ini's, else 1280 x 720;
-// always a window unless --fullscreen asks for the screen.
+// The window's size: the command line's, else the setup window's last
+// choice, else SDL.ini's, else 1280 x 720; always a window unless
+// --fullscreen asks for the screen.
 void ChooseWindow(PlayerOptions& ioOptions) {
   ioOptions.noSetup = true;
   if (ioOptions.windowWidth > 0 || ioOptions.fullscreen) return;
+  SetupMemory theMemory;
+  std::string theError;
+  const std::string theRemembered = SetupMemoryPath();
+  if (!theRemembered.empty() && ReadSetupMemory(theRemembered, theMemory, theError) == SetupMemoryRead::kRead &&
+      theMemory.resolution) {
+    const SetupAspect& theAspect = SetupAspectAt(theMemory.aspect.value_or(kSetupDefaultAspect));
+    if (*theMemory.resolution >= 0 && *theMemory.resolution < theAspect.count) {
+      ioOptions.windowWidth = theAspect.resolutions[*theMemory.resolution].width;
+      ioOptions.windowHeight = theAspect.resolutions[*theMemory.resolution].height;
+      return;
+    }
+  }
   SDL_Config theConfig;
   SDL_Config_DefaultConfig(theConfig);
   if (IsFile("SDL.ini") && SDL_Config_LoadConfig("SDL.ini", theConfig) >= 0) {
