@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -15,6 +16,7 @@ EffectProfile* gProfile = nullptr;
 
 // Scratch reused every frame: no allocation once the first frame has sized it.
 std::vector<int32_t> gActive;
+std::vector<TrackCursor> gCursors;  // one per track
 enum { kValueCapacity = 128 };
 int32_t gValues[kValueCapacity];
 
@@ -50,21 +52,60 @@ bool GetStopFlag() { return gStopFlag; }
 void ResetStopFlag() { gStopFlag = false; }
 void RequestStop() { gStopFlag = true; }
 
+int32_t TrackCursor::Find(const Track& inTrack, uint32_t inTime) {
+  const uint32_t theCount = inTrack.events == nullptr ? 0 : inTrack.eventCount;
+  if (theCount == 0) return -1;
+  if (inTrack.events != mEvents || theCount != mCount) {
+    mEvents = inTrack.events;
+    mCount = theCount;
+    mLatestEnd.resize(theCount);
+    uint32_t theLatest = 0;
+    for (uint32_t j = 0; j < theCount; ++j) {
+      theLatest = std::max(theLatest, inTrack.events[j].endTime);
+      mLatestEnd[j] = theLatest;
+    }
+    mFirstNotEnded = 0;
+  }
+  const uint32_t* theLatestEnd = mLatestEnd.data();
+  uint32_t theJ = mFirstNotEnded;
+  if (theJ > 0 && theLatestEnd[theJ - 1] >= inTime) {
+    // The clock went back past an earlier event's end.
+    theJ = uint32_t(std::lower_bound(theLatestEnd, theLatestEnd + theJ, inTime) - theLatestEnd);
+  } else {
+    // Forward play passes a few events at most; a jump ahead is searched.
+    const uint32_t theWalkEnd = std::min(theCount, theJ + 4);
+    while (theJ < theWalkEnd && theLatestEnd[theJ] < inTime) ++theJ;
+    if (theJ == theWalkEnd && theJ < theCount && theLatestEnd[theJ] < inTime) {
+      theJ = uint32_t(std::lower_bound(theLatestEnd + theJ, theLatestEnd + theCount, inTime) - theLatestEnd);
+    }
+  }
+  mFirstNotEnded = theJ;
+  if (theJ == theCount || inTime < inTrack.events[theJ].startTime) return -1;
+  return int32_t(theJ);
+}
+
+void TrackCursor::Reset() {
+  mEvents = nullptr;
+  mCount = 0;
+  mLatestEnd.clear();
+  mLatestEnd.shrink_to_fit();
+  mFirstNotEnded = 0;
+}
+
+void ResetFrameLoop() {
+  gActive.clear();
+  gActive.shrink_to_fit();
+  gCursors.clear();
+  gCursors.shrink_to_fit();
+}
+
 bool RenderFrame(Demo& ioDemo, uint32_t inTime, TrackState* ioStates) {
   const int32_t theTrackCount = int32_t(ioDemo.trackCount);
   if (gActive.size() < ioDemo.trackCount) gActive.resize(ioDemo.trackCount);
+  if (gCursors.size() < ioDemo.trackCount) gCursors.resize(ioDemo.trackCount);
   int32_t* theActive = gActive.data();
 
-  for (int32_t i = 0; i < theTrackCount; ++i) {
-    const Track& theTrack = ioDemo.tracks[i];
-    theActive[i] = -1;
-    for (uint32_t j = 0; j < theTrack.eventCount; ++j) {
-      if (inTime <= theTrack.events[j].endTime) {
-        if (inTime >= theTrack.events[j].startTime) theActive[i] = int32_t(j);
-        break;
-      }
-    }
-  }
+  for (int32_t i = 0; i < theTrackCount; ++i) theActive[i] = gCursors[i].Find(ioDemo.tracks[i], inTime);
 
   for (int32_t i = theTrackCount - 1; i >= 0; --i) {
     TrackState& theState = ioStates[i];
@@ -141,6 +182,7 @@ int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset, FrameCl
   uint64_t theJumps = inControl != nullptr && inControl->jumps ? inControl->jumps() : 0;
   uint32_t theLastTime = 0;
   std::vector<TrackState> theStates(ioDemo.trackCount, TrackState{-1, nullptr, 0});
+  ResetFrameLoop();
   gActive.assign(ioDemo.trackCount, -1);
   bool theFrameResult = true;
   bool theQuit = false;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include <SDL.h>
 
@@ -86,6 +87,37 @@ int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset, FrameCl
 // Ends every started event (PHASE_DESTROY at inTime), tracks from the
 // highest index down, as a frame ends events that are no longer active.
 void EndStartedEvents(Demo& ioDemo, uint32_t inTime, TrackState* ioStates);
+
+// Which event of a track is active at a demo time: the first event, in
+// track order, whose end is not before t, when its start is not after t.
+// Later events that overlap an earlier one wait until it has ended, and
+// events listed out of time order are taken as listed.
+//
+// The cursor keeps, per track, the running maximum of the event ends (the
+// first event whose end is not before t is the first whose running maximum
+// is not) and the event found last time: playing forward walks on from
+// there, so a frame costs O(1) amortised per track; any jump back or
+// forward gives the same answer through a binary search.
+class TrackCursor {
+ public:
+  // Index of the active event of inTrack at inTime, -1 when none. The cursor
+  // rebuilds itself when it is handed a different track; after the track's
+  // events were changed in place, call Reset first.
+  int32_t Find(const Track& inTrack, uint32_t inTime);
+  // Forgets the track and frees the running maxima.
+  void Reset();
+
+ private:
+  const Event* mEvents = nullptr;  // the track seen last; its maxima are in mLatestEnd
+  uint32_t mCount = 0;
+  std::vector<uint32_t> mLatestEnd;  // mLatestEnd[j]: the latest end among events 0 .. j
+  uint32_t mFirstNotEnded = 0;       // first j with mLatestEnd[j] >= the time of the last Find
+};
+
+// Forgets the frame loop's per-track cursors and scratch. RunDemo calls it on
+// entry; call it too whenever a demo is unloaded or loaded again, since a new
+// demo's tracks may reuse the old one's addresses.
+void ResetFrameLoop();
 
 // One frame at demo time inTime (ms): ends, announces, starts and runs events,
 // tracks from the highest index down. Returns false when a running call

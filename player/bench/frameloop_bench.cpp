@@ -4,6 +4,7 @@
 // measured in the same run:
 //   RenderFrame / EffectCallsOnly   the frame loop's work over bare effect calls
 //   StartToFirstFrame / OpenVideoOnly   start-up over opening the video mode
+//   LongTrack/100000 / LongTrack/30   one frame late in a long track over a short one
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -98,6 +99,38 @@ void EffectCallsOnly(benchmark::State& ioState) {
   }
 }
 BENCHMARK(EffectCallsOnly);
+
+// One track of inEvents events of 10 ms with 10 ms gaps, no parameters. The
+// clock plays the last 30 events again and again, so both tracks make, run
+// and destroy events at the same rate and only the track's length differs.
+void LongTrack(benchmark::State& ioState) {
+  const uint32_t theCount = uint32_t(ioState.range(0));
+  std::vector<Event> theEvents(theCount, Event{});
+  for (uint32_t j = 0; j < theCount; ++j) {
+    theEvents[j].startTime = 20 * j;
+    theEvents[j].endTime = 20 * j + 10;
+    theEvents[j].effect = reinterpret_cast<void*>(&Noop);
+  }
+  Track theTrack{theCount, theEvents.data()};
+  Library theLibrary = {};
+  theLibrary.beginNewFrame = &NoopFrame;
+  Demo theDemo = {};
+  theDemo.trackCount = 1;
+  theDemo.tracks = &theTrack;
+  theDemo.libraryCount = 1;
+  theDemo.libraries = &theLibrary;
+  ResetFrameLoop();
+  TrackState theState{-1, nullptr, 0};
+  const uint32_t theFirst = 20 * (theCount - 30);
+  const uint32_t theSpan = 20 * 30;
+  uint32_t theTime = 0;
+  for (auto _ : ioState) {
+    benchmark::DoNotOptimize(RenderFrame(theDemo, theFirst + theTime, &theState));
+    theTime = (theTime + 5) % theSpan;
+  }
+  ResetFrameLoop();
+}
+BENCHMARK(LongTrack)->Arg(30)->Arg(100000);
 
 struct Folder {
   std::string path;
