@@ -122,6 +122,7 @@ void ResetPlayerGlobals() {
   SetWarningFunction(nullptr);
   SetBeatResourceLookup(nullptr);
   ResetStopFlag();
+  ResetFrameLoop();  // a reopened demo may reuse the old one's addresses
 }
 
 PlayerSession::PlayerSession(const SessionSettings& inSettings) : mSettings(inSettings) {

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -109,7 +110,9 @@ TEST(Session, ReopenInPlaceDrawsTheSameFrameWithFlatMemory) {
   const long theLast = ResidentKiB();
   std::printf("reopen: %.1f ms per close and open of the showcase; RSS %ld KiB after round 5, %ld KiB after %d\n",
               theMs / theRounds, theFifth, theLast, theRounds);
-  if (!kSanitized) EXPECT_LE(theLast - theFifth, 2048) << "memory grows with every reopen";
+  if (!kSanitized) {
+    EXPECT_LE(theLast - theFifth, 2048) << "memory grows with every reopen";
+  }
   EXPECT_EQ(0, theSession.Close());
 }
 
@@ -136,6 +139,36 @@ TEST(Session, AReopenThatCannotLoadKeepsTheDemoThatRuns) {
   EXPECT_EQ(StartupStep::kMusicReady, theSession.Reached()) << "the running demo was taken down";
   ASSERT_TRUE(theSession.Play());
   EXPECT_EQ(3, theFrames);
+  EXPECT_EQ(0, theSession.Close());
+}
+
+}  // namespace
+
+namespace {
+
+// An image replaced on disk is drawn after the reopen: resources are built anew.
+TEST(Session, ReopenSeesAnImageReplacedOnDisk) {
+  PinOpenGLDriver();
+  TempFolder theFolder("reopen_image");
+  ASSERT_EQ(0, std::system(("cp -r " + std::string(kShowcaseFolder) + "/. '" + theFolder.Path() + "/'").c_str()));
+  SDL_Config theConfig;
+  FixedStepClock theClock(40);
+  FrameGrab theGrab;
+  SessionSettings theSettings = ShowcaseSession(theConfig, theClock, 160, 120, 5250, theFolder.Path());
+  theSettings.workingFolder = theFolder.Path();
+  theSettings.afterDraw = [&](const Demo& inDemo, uint32_t inTime) { theGrab(inDemo, inTime); };
+  PlayerSession theSession(theSettings);
+  theGrab.session = &theSession;
+  ASSERT_TRUE(theSession.Open());
+  ASSERT_TRUE(theSession.Play());
+  const std::vector<uint8_t> theBefore = theGrab.pixels;
+
+  // Every picture of the showcase becomes one small star.
+  for (const char* theImage : {"sky.jpg", "glow.png", "plasma.png"})
+    ASSERT_EQ(0, std::system(("cp '" + theFolder.Path() + "/movie/star00.png' '" + theFolder.Path() + "/" + theImage + "'").c_str()));
+  ASSERT_TRUE(theSession.Reopen("", 5250));
+  ASSERT_TRUE(theSession.Play());
+  EXPECT_FALSE(theGrab.pixels == theBefore) << "the replaced images were not drawn";
   EXPECT_EQ(0, theSession.Close());
 }
 
