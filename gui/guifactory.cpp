@@ -21,10 +21,6 @@ int FindCachedFont(const GUIFont* inFont) {
   return -1;
 }
 
-bool IsBlank(unsigned char inCode) {
-  return inCode == ' ' || inCode == '\t' || inCode == '\n' || inCode == '\r';
-}
-
 }  // namespace
 
 // ---- GUIFont -------------------------------------------------------------------
@@ -40,13 +36,8 @@ GUIFont::~GUIFont() = default;
 
 void GUIFont::DrawText(int inX, int inY, const Buffer& inText, uint32_t inColour,
                        bool inSkipBlanks, double inZ) {
-  int64_t thePen = static_cast<int64_t>(inX) * 64;  // 26.6 fixed point
-  for (uint32_t i = 0; i < inText.Length(); ++i) {
-    const unsigned char theCode = inText[i];
-    if (!(inSkipBlanks && IsBlank(theCode)))
-      DrawGlyph(static_cast<int>(thePen / 64), inY, theCode, inColour, inZ);
-    thePen += mAdvance[theCode] >> 10;  // 16.16 -> 26.6
-  }
+  ForEachGlyph(inX, inText, inSkipBlanks,
+               [&](int inGlyphX, unsigned char inCode) { DrawGlyph(inGlyphX, inY, inCode, inColour, inZ); });
 }
 
 int GUIFont::TextWidth(const Buffer& inText, int inStart, int inCount) const {

@@ -35,6 +35,21 @@ class GUIFont {
   // feeds and carriage returns draw nothing but still advance the pen.
   void DrawText(int inX, int inY, const Buffer& inText, uint32_t inColour, bool inSkipBlanks,
                 double inZ);
+  // Where DrawText puts each glyph of inText from pen position inX: calls
+  // inVisit(x, code) for every glyph it draws.
+  template <typename Visit>
+  void ForEachGlyph(int inX, const Buffer& inText, bool inSkipBlanks, Visit inVisit) const {
+    int64_t thePen = static_cast<int64_t>(inX) * 64;  // 26.6 fixed point
+    for (uint32_t i = 0; i < inText.Length(); ++i) {
+      const unsigned char theCode = inText[i];
+      if (!(inSkipBlanks && IsBlank(theCode))) inVisit(static_cast<int>(thePen / 64), theCode);
+      thePen += mAdvance[theCode] >> 10;  // 16.16 -> 26.6
+    }
+  }
+  // Blanks, tabs, line feeds and carriage returns.
+  static bool IsBlank(unsigned char inCode) {
+    return inCode == ' ' || inCode == '\t' || inCode == '\n' || inCode == '\r';
+  }
   // Width in whole pixels of inCount characters from inStart (inCount -1: to
   // the end of the text), truncated once after summing.
   int TextWidth(const Buffer& inText, int inStart, int inCount) const;

@@ -184,40 +184,54 @@ OGLFont::~OGLFont() {
   ReleaseFreeType();
 }
 
-void OGLFont::DrawLines(const TextLine* inLines, size_t inCount, double inZ) {
+OGLFont::Quad OGLFont::QuadOf(int inX, int inY, unsigned char inCode) const {
+  const double theSide = mAtlasSide;
+  Quad theQuad;
+  theQuad.x0 = inX + mLeft[inCode];
+  theQuad.x1 = theQuad.x0 + mWidth[inCode];
+  theQuad.y0 = inY + (2 * mSize / 3) - mTop[inCode];
+  theQuad.y1 = theQuad.y0 + mRows[inCode];
+  theQuad.s0 = mSize * (inCode % 16) / theSide;
+  theQuad.t0 = mSize * (inCode / 16) / theSide;
+  theQuad.s1 = theQuad.s0 + mWidth[inCode] / theSide;
+  theQuad.t1 = theQuad.t0 + mRows[inCode] / theSide;
+  return theQuad;
+}
+
+void OGLFont::PushGlyphState() {
   PushTexture2D(true);
   PushTextureUsed(mTexture);
   PushState(STATE_BLEND, 1);
   PushState(STATE_BLEND_SRC, GL_SRC_ALPHA);
   PushState(STATE_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA);
-  const double theSide = mAtlasSide;
+}
+
+void OGLFont::PopGlyphState() {
+  PopState(STATE_BLEND_SRC);
+  PopState(STATE_BLEND_DST);
+  PopState(STATE_BLEND);
+  PopTexture2D();
+  PopTextureUsed();
+}
+
+void OGLFont::DrawLines(const TextLine* inLines, size_t inCount, double inZ) {
+  PushGlyphState();
   // Client arrays rather than a call per vertex: thousands of immediate-mode
   // calls cost more than the drawing itself.
   std::vector<GLfloat> theVertices, theTexels, theColours;
+  const GLfloat theZ = GLfloat(inZ);
   for (size_t l = 0; l < inCount; ++l) {
     const TextLine& theLine = inLines[l];
     GLdouble r, g, b, a;
     ColourOf(theLine.colour, r, g, b, a);
-    int64_t thePen = static_cast<int64_t>(theLine.x) * 64;  // 26.6 fixed point, as DrawText
-    for (uint32_t i = 0; i < theLine.text->Length(); ++i) {
-      const unsigned char theCode = (*theLine.text)[i];
-      if (theCode != ' ' && theCode != '\t' && theCode != '\n' && theCode != '\r') {
-        const GLfloat theX0 = GLfloat(static_cast<int>(thePen / 64) + mLeft[theCode]);
-        const GLfloat theX1 = theX0 + GLfloat(mWidth[theCode]);
-        const GLfloat theY0 = GLfloat(theLine.y + (2 * mSize / 3) - mTop[theCode]);
-        const GLfloat theY1 = theY0 + GLfloat(mRows[theCode]);
-        const GLfloat theS0 = GLfloat(mSize * (theCode % 16) / theSide);
-        const GLfloat theT0 = GLfloat(mSize * (theCode / 16) / theSide);
-        const GLfloat theS1 = theS0 + GLfloat(mWidth[theCode] / theSide);
-        const GLfloat theT1 = theT0 + GLfloat(mRows[theCode] / theSide);
-        const GLfloat theZ = GLfloat(inZ);
-        theVertices.insert(theVertices.end(), {theX0, theY1, theZ, theX1, theY1, theZ, theX1, theY0, theZ, theX0, theY0, theZ});
-        theTexels.insert(theTexels.end(), {theS0, theT1, theS1, theT1, theS1, theT0, theS0, theT0});
-        for (int v = 0; v < 4; ++v)
-          theColours.insert(theColours.end(), {GLfloat(r), GLfloat(g), GLfloat(b), GLfloat(a)});
-      }
-      thePen += GetAdvance(theCode) >> 10;  // 16.16 -> 26.6
-    }
+    ForEachGlyph(theLine.x, *theLine.text, true, [&](int inX, unsigned char inCode) {
+      const Quad q = QuadOf(inX, theLine.y, inCode);
+      theVertices.insert(theVertices.end(), {GLfloat(q.x0), GLfloat(q.y1), theZ, GLfloat(q.x1), GLfloat(q.y1), theZ,
+                                             GLfloat(q.x1), GLfloat(q.y0), theZ, GLfloat(q.x0), GLfloat(q.y0), theZ});
+      theTexels.insert(theTexels.end(), {GLfloat(q.s0), GLfloat(q.t1), GLfloat(q.s1), GLfloat(q.t1), GLfloat(q.s1),
+                                         GLfloat(q.t0), GLfloat(q.s0), GLfloat(q.t0)});
+      for (int v = 0; v < 4; ++v) theColours.insert(theColours.end(), {GLfloat(r), GLfloat(g), GLfloat(b), GLfloat(a)});
+    });
   }
   glNormal3d(0.0, 0.0, 1.0);
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
@@ -231,53 +245,30 @@ void OGLFont::DrawLines(const TextLine* inLines, size_t inCount, double inZ) {
   glDrawArrays(GL_QUADS, 0, GLsizei(theVertices.size() / 3));
   glPopClientAttrib();
   RestoreTrackedColour();
-  PopState(STATE_BLEND_SRC);
-  PopState(STATE_BLEND_DST);
-  PopState(STATE_BLEND);
-  PopTexture2D();
-  PopTextureUsed();
+  PopGlyphState();
 }
 
 void OGLFont::DrawGlyph(int inX, int inY, unsigned char inCode, uint32_t inColour, double inZ) {
-  PushTexture2D(true);
-  PushTextureUsed(mTexture);
-  PushState(STATE_BLEND, 1);
-  PushState(STATE_BLEND_SRC, GL_SRC_ALPHA);
-  PushState(STATE_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA);
-
-  const double theSide = mAtlasSide;
-  const int theX0 = inX + mLeft[inCode];
-  const int theX1 = theX0 + mWidth[inCode];
-  const int theY0 = inY + (2 * mSize / 3) - mTop[inCode];
-  const int theY1 = theY0 + mRows[inCode];
-  const double theS0 = mSize * (inCode % 16) / theSide;
-  const double theT0 = mSize * (inCode / 16) / theSide;
-  const double theS1 = theS0 + mWidth[inCode] / theSide;
-  const double theT1 = theT0 + mRows[inCode] / theSide;
-
+  PushGlyphState();
+  const Quad q = QuadOf(inX, inY, inCode);
   GLdouble r, g, b, a;
   ColourOf(inColour, r, g, b, a);
   glNormal3d(0.0, 0.0, 1.0);
   glColor4f(static_cast<GLfloat>(r), static_cast<GLfloat>(g), static_cast<GLfloat>(b),
             static_cast<GLfloat>(a));
   glBegin(GL_QUADS);
-  glTexCoord2d(theS0, theT1);
-  glVertex3d(theX0, theY1, inZ);
-  glTexCoord2d(theS1, theT1);
-  glVertex3d(theX1, theY1, inZ);
-  glTexCoord2d(theS1, theT0);
-  glVertex3d(theX1, theY0, inZ);
-  glTexCoord2d(theS0, theT0);
-  glVertex3d(theX0, theY0, inZ);
+  glTexCoord2d(q.s0, q.t1);
+  glVertex3d(q.x0, q.y1, inZ);
+  glTexCoord2d(q.s1, q.t1);
+  glVertex3d(q.x1, q.y1, inZ);
+  glTexCoord2d(q.s1, q.t0);
+  glVertex3d(q.x1, q.y0, inZ);
+  glTexCoord2d(q.s0, q.t0);
+  glVertex3d(q.x0, q.y0, inZ);
   glEnd();
   // The glyph colour bypassed the tracker: keep OpenGL in line with it.
   RestoreTrackedColour();
-
-  PopState(STATE_BLEND_SRC);
-  PopState(STATE_BLEND_DST);
-  PopState(STATE_BLEND);
-  PopTexture2D();
-  PopTextureUsed();
+  PopGlyphState();
 }
 
 // ---- OGLGUIFactory -------------------------------------------------------------

@@ -40,6 +40,16 @@ class OGLFont : public GUIFont {
   static int AtlasSide(int inSize);
 
  private:
+  // A glyph's rectangle in pixels and in the atlas.
+  struct Quad {
+    int x0, x1, y0, y1;
+    double s0, t0, s1, t1;
+  };
+  Quad QuadOf(int inX, int inY, unsigned char inCode) const;
+  // Texturing with the atlas and alpha blending, and back.
+  void PushGlyphState();
+  void PopGlyphState();
+
   unsigned mTexture;
   int mAtlasSide;
 };
