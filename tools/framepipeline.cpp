@@ -43,8 +43,10 @@ FramePipeline::FramePipeline(const FrameOutputs& inOutputs, size_t inFrameBytes)
       mCapacity(static_cast<int>(std::clamp<size_t>(inOutputs.maxBytes / std::max<size_t>(inFrameBytes, 1), 2, 64))) {
   if (mOutputs.workers <= 0) return;
   if (!mOutputs.pngFolder.empty())
-    for (int i = 0; i < mOutputs.workers; ++i) mThreads.emplace_back(&FramePipeline::PngWorker, this);
-  if (mOutputs.video) mThreads.emplace_back(&FramePipeline::VideoWorker, this);
+    for (int i = 0; i < mOutputs.workers; ++i)
+      mThreads.emplace_back([this] { Worker(mPngJobs, &FramePipeline::WritePngJob, false); });
+  // After a failure the remaining frames are passed over, not fed to a dead encoder.
+  if (mOutputs.video) mThreads.emplace_back([this] { Worker(mVideoJobs, &FramePipeline::WriteVideoJob, true); });
 }
 
 FramePipeline::~FramePipeline() { Finish(); }
@@ -82,39 +84,19 @@ void FramePipeline::Done(int64_t inNumber) {
   }
 }
 
-void FramePipeline::PngWorker() {
+void FramePipeline::Worker(std::deque<Job>& ioJobs, bool (FramePipeline::*inWrite)(const Job&), bool inStopAtFailure) {
   for (;;) {
     Job theJob;
-    {
-      std::unique_lock<std::mutex> theLock(mMutex);
-      mWork.wait(theLock, [&] { return !mPngJobs.empty() || mStopping; });
-      if (mPngJobs.empty()) return;
-      theJob = std::move(mPngJobs.front());
-      mPngJobs.pop_front();
-    }
-    WritePngJob(theJob);
-    theJob.image.reset();
-    Done(theJob.number);
-  }
-}
-
-void FramePipeline::VideoWorker() {
-  for (;;) {
-    Job theJob;
-    {
-      std::unique_lock<std::mutex> theLock(mMutex);
-      mWork.wait(theLock, [&] { return !mVideoJobs.empty() || mStopping; });
-      if (mVideoJobs.empty()) return;
-      theJob = std::move(mVideoJobs.front());
-      mVideoJobs.pop_front();
-    }
-    // After a failure the remaining frames are passed over, not fed to a dead encoder.
     bool theFailed;
     {
-      std::lock_guard<std::mutex> theLock(mMutex);
+      std::unique_lock<std::mutex> theLock(mMutex);
+      mWork.wait(theLock, [&] { return !ioJobs.empty() || mStopping; });
+      if (ioJobs.empty()) return;
+      theJob = std::move(ioJobs.front());
+      ioJobs.pop_front();
       theFailed = !mError.empty();
     }
-    if (!theFailed) WriteVideoJob(theJob);
+    if (!(inStopAtFailure && theFailed)) (this->*inWrite)(theJob);
     theJob.image.reset();
     Done(theJob.number);
   }

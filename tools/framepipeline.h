@@ -73,8 +73,9 @@ class FramePipeline {
   bool WritePngJob(const Job& inJob);
   bool WriteVideoJob(const Job& inJob);
   void Done(int64_t inNumber);
-  void PngWorker();
-  void VideoWorker();
+  // Writes the jobs of one queue with inWrite until Finish; with
+  // inStopAtFailure, jobs queued after any output failed are passed over.
+  void Worker(std::deque<Job>& ioJobs, bool (FramePipeline::*inWrite)(const Job&), bool inStopAtFailure);
 
   FrameOutputs mOutputs;
   int mCapacity;
