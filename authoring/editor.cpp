@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "basicexception.h"
 #include "binding.h"
 #include "codepage.h"
 #include "filewatcher.h"
@@ -98,22 +97,6 @@ void WatchDemo(FileWatcher& ioWatcher, const std::string& inDocument, const Demo
   }
   struct stat theInfo;
   if (stat("zelth", &theInfo) == 0 && S_ISDIR(theInfo.st_mode)) ioWatcher.WatchFolder("zelth");
-}
-
-// Whether the document at inPath loads now; the loader's message when not.
-bool DocumentLoads(const std::string& inPath, std::string& outProblem) {
-  Demo theDemo = {};
-  NameTable theNames{0, 0, nullptr};
-  bool theLoaded = true;
-  try {
-    LoadDemo(inPath.c_str(), theDemo, theNames);
-  } catch (const BasicException& inFailure) {
-    outProblem = inFailure.GetMessage();
-    theLoaded = false;
-  }
-  DestroyDemo(theDemo);
-  ClearNameTable(theNames);
-  return theLoaded;
 }
 
 // The window's size: the command line's, else the setup window's last
@@ -232,7 +215,7 @@ void Editor::AfterDraw(const Demo& inDemo, uint32_t inTime) {
     mWatcher.TakeChanged();
     // A save that does not load leaves the demo running as it is.
     std::string theProblem;
-    if (DocumentLoads(mSession->Settings().options.demoPath, theProblem)) {
+    if (OwnedDemo().TryLoad(mSession->Settings().options.demoPath.c_str(), theProblem)) {
       mReload = true;
       mSession->Stop();
     } else {

@@ -405,27 +405,23 @@ bool PlayerSession::Reopen(const std::string& inDemoPath, uint32_t inStartMs) {
   const std::string thePath = inDemoPath.empty() ? mSettings.options.demoPath : inDemoPath;
   // The new document first, beside the demo that runs: one that does not
   // load changes nothing.
-  Demo theDemo = {};
-  NameTable theNames{0, 0, nullptr};
+  OwnedDemo theNext;
   bool theLoaded = Guarded([&] {
-    LoadDemo(thePath.c_str(), theDemo, theNames);
-    if (theDemo.useOpenGL != mDemo.useOpenGL)
+    theNext.Load(thePath.c_str());
+    if (theNext.demo.useOpenGL != mDemo.useOpenGL)
       throw BasicException("The demo %s draws %s; the open video mode is for a demo drawn %s. Restart the player.\n",
-                           thePath.c_str(), theDemo.useOpenGL ? "with OpenGL" : "into surfaces",
+                           thePath.c_str(), theNext.demo.useOpenGL ? "with OpenGL" : "into surfaces",
                            mDemo.useOpenGL ? "with OpenGL" : "into surfaces");
   });
-  if (!theLoaded) {
-    DestroyDemo(theDemo);
-    ClearNameTable(theNames);
-    return false;
-  }
+  if (!theLoaded) return false;
 
   CloseDemo();
   DestroyDemo(mDemo);
   ResetPlayerGlobals();
   mStep = StartupStep::kVideoOpen;
-  mDemo = theDemo;
-  GetNameTable() = theNames;
+  mDemo = theNext.demo;
+  GetNameTable() = theNext.names;
+  theNext.Release();
   mSettings.options.demoPath = thePath;
   mSettings.options.startMs = inStartMs;
   return Guarded([&] {

@@ -17,12 +17,10 @@
 
 #include "binding.h"
 #include "contactsheet.h"
-#include "basicexception.h"
 #include "demo.h"
 #include "framepipeline.h"
 #include "framereader.h"
 #include "frameloop.h"
-#include "nametable.h"
 #include "pngfile.h"
 #include "progressbar.h"
 #include "sdlconfig.h"
@@ -123,17 +121,9 @@ std::shared_ptr<Image> ReadSurface(const Demo& inDemo, ImagePool& ioPool) {
 // the player starts; -1 when the document does not load (the player then
 // says why).
 int64_t RunningTime(const std::string& inDemoPath) {
-  Demo theDemo{};
-  NameTable theNames{0, 0, nullptr};
-  int64_t theTime = -1;
-  try {
-    LoadDemo(inDemoPath.c_str(), theDemo, theNames);
-    theTime = std::max<int32_t>(0, theDemo.runningTime);
-  } catch (const BasicException&) {
-  }
-  DestroyDemo(theDemo);
-  ClearNameTable(theNames);
-  return theTime;
+  OwnedDemo theDemo;
+  std::string theError;
+  return theDemo.TryLoad(inDemoPath.c_str(), theError) ? std::max<int32_t>(0, theDemo.demo.runningTime) : -1;
 }
 
 }  // namespace

@@ -516,3 +516,25 @@ void LoadDemo(const char* inPath, Demo& ioDemo, NameTable& ioNames) {
 void LoadDemoFromMemory(const char* inData, size_t inSize, const char* inName, Demo& ioDemo, NameTable& ioNames) {
   Load(inName, inData != nullptr ? inData : "", inSize, ioDemo, ioNames, false);
 }
+
+OwnedDemo::~OwnedDemo() {
+  DestroyDemo(demo);
+  ClearNameTable(names);
+}
+
+void OwnedDemo::Load(const char* inPath) { LoadDemo(inPath, demo, names); }
+
+bool OwnedDemo::TryLoad(const char* inPath, std::string& outError) {
+  try {
+    Load(inPath);
+    return true;
+  } catch (const BasicException& inFailure) {
+    outError = inFailure.GetMessage();
+    return false;
+  }
+}
+
+void OwnedDemo::Release() {
+  demo = Demo{};
+  names = NameTable{0, 0, nullptr};
+}
