@@ -3,6 +3,11 @@
 #include <GL/glew.h>
 #include <SDL.h>
 
+#include <cstdio>
+#include <cstdlib>
+
+#include "oglstate.h"
+
 ::testing::AssertionResult EnsureGLWindow(int inWidth, int inHeight) {
   static bool theOpen = false;
   if (theOpen) return ::testing::AssertionSuccess();
@@ -21,4 +26,17 @@
     SDL_Delay(100);
   }
   return ::testing::AssertionFailure() << "no OpenGL window: " << SDL_GetError();
+}
+
+OGLState* OpenTestWindow() {
+  static OGLState* gWindowState = nullptr;
+  if (gWindowState != nullptr) return gWindowState;
+  const ::testing::AssertionResult theWindow = EnsureGLWindow(256, 256);
+  if (!theWindow) {
+    fprintf(stderr, "%s\n", theWindow.message());
+    abort();
+  }
+  gWindowState = new OGLState(256, 256);
+  MakeCurrent(gWindowState);
+  return gWindowState;
 }

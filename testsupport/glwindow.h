@@ -9,3 +9,10 @@
 // closed: closing it unloads Mesa's driver under LeakSanitizer. Retries for
 // five seconds while the X server may still be starting.
 ::testing::AssertionResult EnsureGLWindow(int inWidth, int inHeight);
+
+class OGLState;
+
+// The window of EnsureGLWindow(256, 256) with a state tracker for it made
+// current, made once per test program; aborts without a window. Safe to call
+// from every test.
+OGLState* OpenTestWindow();

@@ -9,7 +9,7 @@
 #include <GL/gl.h>
 
 #include "tests/imagefiles.h"
-#include "tests/pluginhost.h"
+#include "tests/imagerytest.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ const char kOddPng[] = "odd.png";      // 1000 x 1000, padded to 1024 x 1024
 void WriteImages() {
   static bool theWritten = false;
   if (theWritten) return;
-  PluginHost::Get();  // window, OpenGL context and working folder first
+  ImageryHost();  // window, OpenGL context and working folder first
   WritePng(kBigPng, MakePatternImage(1024, 1024, true), true);
   WritePng(kOddPng, MakePatternImage(1000, 1000, true), true);
   theWritten = true;
@@ -38,18 +38,18 @@ void BM_DecodeWithSdlImage(benchmark::State& ioState, const char* inName) {
 
 void BM_ProduceTexture(benchmark::State& ioState, const char* inName) {
   WriteImages();
-  PluginHost& theHost = PluginHost::Get();
-  theHost.Init();
+  TestHost& theHost = ImageryHost();
+  InitImagery();
   for (auto _ : ioState) {
-    void* theRecord = theHost.Produce(inName);
+    void* theRecord = theHost.Produce(KIND_TXTR, inName);
     glFinish();  // the upload is part of the cost
     benchmark::DoNotOptimize(theRecord);
     ioState.PauseTiming();
-    theHost.Quit();  // drops the texture, so the next produce loads it again
-    theHost.Init();
+    QuitImagery();  // drops the texture, so the next produce loads it again
+    InitImagery();
     ioState.ResumeTiming();
   }
-  theHost.Quit();
+  QuitImagery();
 }
 
 BENCHMARK_CAPTURE(BM_DecodeWithSdlImage, png_1024, kBigPng)->Unit(benchmark::kMillisecond);

@@ -14,7 +14,8 @@
 #include "flatoval3d.h"
 #include "font3d.h"
 #include "fontcache.h"
-#include "recordinghost.h"
+#include "glwindow.h"
+#include "testhost.h"
 #include "groupnode3d.h"
 #include "resourcefont.h"
 
@@ -45,12 +46,12 @@ class TextBalloonTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.table));
+    ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.Table()));
     auto theInit = reinterpret_cast<InitFunction>(dlsym(gBalloons, "Zorbit_Init"));
     mBalloon = reinterpret_cast<TextBalloonFunction>(dlsym(gBalloons, "TextBalloon"));
     ASSERT_TRUE(theInit && mBalloon);
-    ASSERT_TRUE(theInit(nullptr, nullptr, mHost.table));
-    mHost.kinds.push_back({KIND_3DWR, {&ProduceGroup, nullptr}});
+    ASSERT_TRUE(theInit(nullptr, nullptr, mHost.Table()));
+    mHost.AddProducer(KIND_3DWR, &ProduceGroup);
     mFontName = mHost.AddText(kSans);
     mGroupName = mHost.AddText("scene");
     mMissing = mHost.AddText("no/such/font.ttf");
@@ -89,7 +90,7 @@ class TextBalloonTest : public ::testing::Test {
   }
 
   static void* gBalloons;
-  TestHost mHost;
+  TestHost mHost{OpenTestWindow()};
   TextBalloonFunction mBalloon = nullptr;
   FrameInfo mInfo = {};
   void* mSlot = nullptr;
@@ -296,7 +297,7 @@ TEST_F(TextBalloonTest, SecondInitBuildsBalloonsAfresh) {
   ASSERT_TRUE(theQuit && theInit);
   ASSERT_TRUE(theQuit());
   mSlot = nullptr;  // the first run's event got no last call
-  ASSERT_TRUE(theInit(nullptr, nullptr, mHost.table));
+  ASSERT_TRUE(theInit(nullptr, nullptr, mHost.Table()));
 
   ASSERT_TRUE(Call(PHASE_MAKE, p));
   EXPECT_EQ(mInfo.status, STATUS_BUILT) << "the second run's balloon was not built";

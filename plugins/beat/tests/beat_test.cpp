@@ -2,10 +2,12 @@
 // hands out under kind BEAT, and the life of a beat with its event.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <string>
 #include <vector>
 
-#include "fakehost.h"
+#include "testhost.h"
 
 namespace {
 
@@ -25,22 +27,17 @@ class BeatPlugin : public ::testing::Test {
   bool Call(int32_t inPhase, void** ioSlot, const std::string& inName, std::vector<int32_t> inParams,
             int32_t* outStatus = nullptr, uint32_t inStart = 0, uint32_t inDuration = 1000) {
     if (inParams.empty()) inParams.push_back(0);
-    inParams[0] = inName.empty() ? 9999 : NameNumber(inName);
+    inParams[0] = inName.empty() ? 9999 : mHost.Name(inName);
     FrameInfo theInfo = MakeInfo(inPhase, inStart, inDuration);
     const bool theResult = CallEffect(mMakeBeat, theInfo, ioSlot, inParams);
     if (outStatus) *outStatus = theInfo.status;
     return theResult;
   }
-  int32_t NameNumber(const std::string& inName) {
-    for (size_t i = 0; i < mHost.mTexts.size(); ++i)
-      if (mHost.mTexts[i] == inName) return static_cast<int32_t>(i);
-    return mHost.AddText(inName);
-  }
   const BeatRecord* Beat(const char* inName, bool* outStatic = nullptr) {
     return static_cast<const BeatRecord*>(mHost.Produce(KIND_BEAT, inName, outStatic));
   }
 
-  FakeHost mHost;
+  TestHost mHost;
   void* mHandle = nullptr;
   void* mMakeBeat = nullptr;
 };

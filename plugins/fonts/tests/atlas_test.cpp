@@ -22,7 +22,8 @@
 #include "codepage.h"
 #include "fontatlas.h"
 #include "fontcache.h"
-#include "recordinghost.h"
+#include "glwindow.h"
+#include "testhost.h"
 #include "oglstate.h"
 #include "resourcefont.h"
 
@@ -36,7 +37,7 @@ const char* const kSans = "/usr/share/fonts/truetype/freefont/FreeSans.ttf";
 
 class FontsTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.table)); }
+  void SetUp() override { ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.Table())); }
   void TearDown() override {
     EXPECT_EQ(UsedFontSlots(), 0) << "a test left fonts in the cache";
     Zorbit_Quit();
@@ -49,7 +50,7 @@ class FontsTest : public ::testing::Test {
   }
   bool Release(const char* inName, int32_t inSize) { return ReleaseFont(inName, &inSize); }
 
-  TestHost mHost;
+  TestHost mHost{OpenTestWindow()};
   std::deque<int32_t> mSizes;
 };
 
@@ -337,15 +338,15 @@ TEST_F(FontsTest, FontsThatCannotBeLoadedAreReportedAndGiveNull) {
       {kSerif, 100000, std::string("Couldn't set size 100000 for font ") + kSerif + "!\n"},
   };
   for (const Case& c : kCases) {
-    mHost.warnings.clear();
+    mHost.mWarnings.clear();
     EXPECT_EQ(Produce(c.name.c_str(), c.size), nullptr) << c.name;
-    ASSERT_EQ(mHost.warnings.size(), 1u) << c.name << ": " << mHost.AllWarnings();
-    EXPECT_EQ(mHost.warnings[0], c.warning);
+    ASSERT_EQ(mHost.mWarnings.size(), 1u) << c.name << ": " << mHost.AllWarnings();
+    EXPECT_EQ(mHost.mWarnings[0], c.warning);
     EXPECT_EQ(UsedFontSlots(), 0) << "a failed load leaves its slot empty";
   }
-  mHost.warnings.clear();
+  mHost.mWarnings.clear();
   EXPECT_EQ(Produce(std::string(600, 'a').c_str(), 16), nullptr) << "a name the record cannot hold";
-  EXPECT_EQ(mHost.warnings.size(), 1u);
+  EXPECT_EQ(mHost.mWarnings.size(), 1u);
 }
 
 TEST_F(FontsTest, FileNamesAreFoundAmongTheInstalledFontsAndKeepTheirName) {

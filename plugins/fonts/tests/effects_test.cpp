@@ -12,7 +12,8 @@
 #include "axisnode3d.h"
 #include "font3d.h"
 #include "fontcache.h"
-#include "recordinghost.h"
+#include "glwindow.h"
+#include "testhost.h"
 #include "groupnode3d.h"
 #include "resourcefont.h"
 #include "swarmtext3d.h"
@@ -45,9 +46,9 @@ void* ProduceSwarm(const char* inName, void*, bool& outIsStatic) {
 class EffectsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.table));
-    mHost.kinds.push_back({KIND_3DWR, {&ProduceGroup, nullptr}});
-    mHost.kinds.push_back({KIND_SWRM, {&ProduceSwarm, nullptr}});
+    ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.Table()));
+    mHost.AddProducer(KIND_3DWR, &ProduceGroup);
+    mHost.AddProducer(KIND_SWRM, &ProduceSwarm);
     mFontName = mHost.AddText(kSerif);
     mGroupName = mHost.AddText("scene");
     mSwarmName = mHost.AddText("swarm");
@@ -88,7 +89,7 @@ class EffectsTest : public ::testing::Test {
                        p[12], p[13], p[14], p[15], p[16]);
   }
 
-  TestHost mHost;
+  TestHost mHost{OpenTestWindow()};
   FrameInfo mInfo = {};
   int32_t mFontName = 0, mGroupName = 0, mSwarmName = 0, mMissing = 0;
 };
@@ -454,7 +455,7 @@ TEST_F(EffectsTest, QuitEndsEventsThatGotNoLastCallAndFreesEveryFont) {
   EXPECT_EQ(mHost.CountReleases(KIND_SWRM), 1);
   EXPECT_EQ(UsedFontSlots(), 0) << "fonts still held by others are freed too";
   EXPECT_FALSE(glIsTexture(theTexture));
-  ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.table));  // for TearDown
+  ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.Table()));  // for TearDown
 }
 
 // A second run in the same process: after Quit with every font slot held by
@@ -469,7 +470,7 @@ TEST_F(EffectsTest, SecondInitStartsWithEveryFontSlotFree) {
   }
   ASSERT_EQ(UsedFontSlots(), 8);
   ASSERT_TRUE(Zorbit_Quit());
-  ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.table));
+  ASSERT_TRUE(Zorbit_Init(nullptr, nullptr, mHost.Table()));
   EXPECT_EQ(UsedFontSlots(), 0) << "fonts of the first run are still in the cache";
 
   for (int i = 0; i < 8; ++i) {

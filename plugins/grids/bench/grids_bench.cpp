@@ -3,13 +3,14 @@
 // the same vertices as the baseline.
 //   build/bench/grids_bench
 #include <benchmark/benchmark.h>
+#include <dlfcn.h>
 
 #include <ctime>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "fakehost.h"
+#include "testhost.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ struct GridsFixture {
   }
   const Grid* Find(const char* inName) { return static_cast<const Grid*>(mHost.Produce(KIND_GRID, inName)); }
 
-  FakeHost mHost;
+  TestHost mHost;
   void* mHandle = nullptr;
   void *mMake = nullptr, *mWave = nullptr, *mTurn = nullptr;
   int32_t mFlat = 0;
@@ -135,7 +136,7 @@ BENCHMARK(BM_TurnPageRebuildWavedRows)->Arg(256);
 void BM_ConstantChainFrame(benchmark::State& ioState) {
   const int32_t theSize = int32_t(ioState.range(0));
   GridsFixture theFixture(theSize);
-  FakeHost& theHost = theFixture.mHost;
+  TestHost& theHost = theFixture.mHost;
   const int32_t a = theHost.AddText("a"), b = theHost.AddText("b"), c = theHost.AddText("c");
   const std::vector<int32_t> theFirst = {a, theFixture.mFlat, 0, 3, 10, 0, 2, 10, 0};
   const std::vector<int32_t> theSecond = {b, a, 40000, 200};

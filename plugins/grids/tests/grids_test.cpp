@@ -2,13 +2,15 @@
 // behind kind GRID, and when grids are (not) rebuilt.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "fakehost.h"
+#include "testhost.h"
 
 namespace {
 
@@ -30,11 +32,7 @@ class GridsPlugin : public ::testing::Test {
     if (mHandle) reinterpret_cast<QuitFunction>(dlsym(mHandle, "Zorbit_Quit"))();
   }
 
-  int32_t Name(const std::string& inName) {
-    for (size_t i = 0; i < mHost.mTexts.size(); ++i)
-      if (mHost.mTexts[i] == inName) return static_cast<int32_t>(i);
-    return mHost.AddText(inName);
-  }
+  int32_t Name(const std::string& inName) { return mHost.Name(inName); }
 
   // One event of an effect; Call() runs it like the frame loop does: PHASE_MAKE
   // followed by PHASE_RUN in its first frame, PHASE_RUN afterwards. mStatus
@@ -80,7 +78,7 @@ class GridsPlugin : public ::testing::Test {
     return theVertices;
   }
 
-  FakeHost mHost;
+  TestHost mHost;
   void* mHandle = nullptr;
   std::vector<void*> mEffects;
 };
@@ -452,9 +450,9 @@ TEST_F(GridsPlugin, ConstantChainOverStaticGridRebuildsOnlyWhenSomethingChanged)
   };
   const std::vector<int32_t> kAllBuilt(4, STATUS_BUILT), kNoneBuilt(4, STATUS_UNCHANGED);
   EXPECT_EQ(theFrame(true), kAllBuilt);
-  const int theUses = mHost.mUseCount;
+  const size_t theUses = mHost.mUses.size();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(theFrame(true), kNoneBuilt) << "frame " << i;
-  EXPECT_EQ(mHost.mUseCount, theUses + 9) << "every deformer looks its source up in every call";
+  EXPECT_EQ(mHost.mUses.size(), theUses + 9) << "every deformer looks its source up in every call";
   EXPECT_EQ(Find("top")->columns, 20);
 
   // The source event ends and another of the same name and static answer
@@ -535,7 +533,7 @@ void* ProduceBroken(const char* inName, void*, bool& outIsStatic) {
 bool ReleaseBroken(const char*, void*) { return false; }
 
 TEST_F(GridsPlugin, DeformersRefuseForeignGridsWithoutUsableVertices) {
-  mHost.mProducers.push_back(FakeHost::Producer{KIND_GRID, ProduceBroken, ReleaseBroken});
+  mHost.AddProducer(KIND_GRID, ProduceBroken, ReleaseBroken);
   for (const char* theSource : {"novertices", "negative"}) {
     for (int theEffect : {kWave, kTurn}) {
       mHost.mWarnings.clear();

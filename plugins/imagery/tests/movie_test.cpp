@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "imagefiles.h"
-#include "pluginhost.h"
+#include "imagerytest.h"
 
 namespace {
 
@@ -23,17 +23,17 @@ class MovieTest : public ::testing::Test {
     }
   }
   void SetUp() override {
-    mHost.texts = {"film", "clip???.bmp", "other", "clip???.bmp"};
-    ASSERT_TRUE(mHost.Init());
+    mHost.mTexts = {"film", "clip???.bmp", "other", "clip???.bmp"};
+    ASSERT_TRUE(InitImagery());
   }
-  void TearDown() override { mHost.Quit(); }
+  void TearDown() override { QuitImagery(); }
 
   // One effect call as the player makes it; returns the effect's result.
   bool Call(int32_t inPhase, int32_t inFrame, int32_t inNameText = MOVIE_NAME_TEXT,
             int32_t inPatternText = PATTERN_TEXT, void** inSlot = nullptr) {
     mInfo = FrameInfo{};
     mInfo.phase = inPhase;
-    return mHost.RunMovie(mInfo, inSlot ? inSlot : &mSlot, inNameText, inPatternText, inFrame);
+    return RunMovie(mInfo, inSlot ? inSlot : &mSlot, inNameText, inPatternText, inFrame);
   }
   // PHASE_MAKE and PHASE_RUN of one frame, as the frame loop does for a new event.
   void Start(int32_t inFrame) {
@@ -42,10 +42,11 @@ class MovieTest : public ::testing::Test {
   }
 
   TextureRecord* Ask(const std::string& inName, bool* outIsStatic = nullptr) {
-    return static_cast<TextureRecord*>(mHost.Produce(inName, outIsStatic));
+    return static_cast<TextureRecord*>(mHost.Produce(KIND_TXTR, inName.c_str(), outIsStatic));
   }
+  bool Release(const std::string& inName) { return mHost.Release(KIND_TXTR, inName.c_str()); }
 
-  PluginHost& mHost = PluginHost::Get();
+  TestHost& mHost = ImageryHost();
   FrameInfo mInfo{};
   void* mSlot = nullptr;
 };
@@ -70,7 +71,7 @@ TEST_F(MovieTest, UsersOfTheMovieNameSeeTheCurrentFrame) {
   EXPECT_TRUE(mHost.TakeWarnings().empty());
 
   // Asking for the movie took no reference; releasing its name finds no record.
-  EXPECT_FALSE(mHost.Release("film"));
+  EXPECT_FALSE(Release("film"));
 }
 
 TEST_F(MovieTest, MovieHoldsExactlyOneReferenceToTheFrameShown) {
@@ -80,18 +81,18 @@ TEST_F(MovieTest, MovieHoldsExactlyOneReferenceToTheFrameShown) {
   // Frame 1 was released by the movie: one produce plus one release is balanced,
   // a second release is one too many.
   ASSERT_NE(Ask("clip001.bmp"), nullptr);
-  EXPECT_TRUE(mHost.Release("clip001.bmp"));
+  EXPECT_TRUE(Release("clip001.bmp"));
   EXPECT_TRUE(mHost.TakeWarnings().empty());
-  EXPECT_TRUE(mHost.Release("clip001.bmp"));
+  EXPECT_TRUE(Release("clip001.bmp"));
   EXPECT_EQ(mHost.TakeWarnings(), std::vector<std::string>{"imagery: double release somewhere for clip001.bmp\n"});
 
   // Frame 3 is held by the movie until its event ends.
-  EXPECT_TRUE(mHost.Release("clip003.bmp"));
+  EXPECT_TRUE(Release("clip003.bmp"));
   EXPECT_TRUE(mHost.TakeWarnings().empty());
   ASSERT_NE(Ask("clip003.bmp"), nullptr);  // give the reference back
   ASSERT_TRUE(Call(PHASE_DESTROY, 3));
   EXPECT_EQ(mSlot, nullptr);
-  EXPECT_TRUE(mHost.Release("clip003.bmp"));
+  EXPECT_TRUE(Release("clip003.bmp"));
   EXPECT_EQ(mHost.TakeWarnings(), std::vector<std::string>{"imagery: double release somewhere for clip003.bmp\n"});
 
   // After the event the name is no movie any more: it is asked of the files.
@@ -152,7 +153,7 @@ TEST_F(MovieTest, EndedMoviesFreeTheirEntriesForTheNext) {
 }
 
 TEST_F(MovieTest, FullMovieTableRefusesTheNextMovie) {
-  for (int i = 0; i < 512; ++i) mHost.texts.push_back("m" + std::to_string(i));
+  for (int i = 0; i < 512; ++i) mHost.mTexts.push_back("m" + std::to_string(i));
   std::vector<void*> theSlots(513, nullptr);
   for (int i = 0; i < 512; ++i) {
     ASSERT_TRUE(Call(PHASE_MAKE, 0, 4 + i, PATTERN_TEXT, &theSlots[i])) << i;

@@ -9,19 +9,22 @@
 #include <vector>
 
 #include "imagefiles.h"
-#include "pluginhost.h"
+#include "imagerytest.h"
 
 namespace {
 
 class TextureTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(mHost.Init()); }
+  void SetUp() override { ASSERT_TRUE(InitImagery()); }
   void TearDown() override {
-    mHost.Quit();
+    QuitImagery();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "the plug-in left an OpenGL error";
   }
 
-  TextureRecord* Produce(const std::string& inName) { return static_cast<TextureRecord*>(mHost.Produce(inName)); }
+  TextureRecord* Produce(const std::string& inName, bool* outIsStatic = nullptr) {
+    return static_cast<TextureRecord*>(mHost.Produce(KIND_TXTR, inName.c_str(), outIsStatic));
+  }
+  bool Release(const std::string& inName) { return mHost.Release(KIND_TXTR, inName.c_str()); }
 
   static std::string Hex(uint32_t inValue) {
     char theText[16];
@@ -29,7 +32,7 @@ class TextureTest : public ::testing::Test {
     return theText;
   }
 
-  PluginHost& mHost = PluginHost::Get();
+  TestHost& mHost = ImageryHost();
 };
 
 int CountOpenFiles() {
@@ -45,9 +48,10 @@ int CountOpenFiles() {
 uint32_t Channel(uint32_t inPixel, int inShift) { return (inPixel >> inShift) & 0xFF; }
 
 TEST_F(TextureTest, RegistersTheTextureKind) {
-  EXPECT_EQ(mHost.registeredKind, KIND_TXTR);
-  EXPECT_NE(mHost.produce, nullptr);
-  EXPECT_NE(mHost.release, nullptr);
+  ASSERT_EQ(mHost.mKinds.size(), 1u);
+  EXPECT_EQ(mHost.mKinds[0].mKind, KIND_TXTR);
+  EXPECT_NE(mHost.mKinds[0].mProduce, nullptr);
+  EXPECT_NE(mHost.mKinds[0].mRelease, nullptr);
 }
 
 // Every format lands in the top-left corner of a power-of-two texture,
@@ -206,29 +210,29 @@ TEST_F(TextureTest, MaskIsBlackWithBrightnessAsAlpha) {
 TEST_F(TextureTest, ReferencesAreCountedAndDoubleReleaseIsReported) {
   ASSERT_TRUE(WritePng("a.png", MakePatternImage(4, 4, false), false));
   bool theIsStatic = false;
-  TextureRecord* theFirst = static_cast<TextureRecord*>(mHost.Produce("a.png", &theIsStatic));
+  TextureRecord* theFirst = Produce("a.png", &theIsStatic);
   TextureRecord* theSecond = Produce("a.png");
   ASSERT_NE(theFirst, nullptr);
   EXPECT_TRUE(theIsStatic);
   EXPECT_EQ(theFirst, theSecond) << "the same name gives the same record";
   uint32_t theTexture = theFirst->texture;
 
-  EXPECT_TRUE(mHost.Release("a.png"));
-  EXPECT_TRUE(mHost.Release("a.png"));
+  EXPECT_TRUE(Release("a.png"));
+  EXPECT_TRUE(Release("a.png"));
   EXPECT_TRUE(mHost.TakeWarnings().empty()) << "two releases for two produces are fine";
   EXPECT_STREQ(theFirst->name, "a.png") << "an unreferenced texture stays loaded";
   EXPECT_TRUE(glIsTexture(theTexture));
 
-  EXPECT_TRUE(mHost.Release("a.png"));
+  EXPECT_TRUE(Release("a.png"));
   EXPECT_EQ(mHost.TakeWarnings(), std::vector<std::string>{"imagery: double release somewhere for a.png\n"});
 
-  EXPECT_FALSE(mHost.Release("never-produced.png"));
+  EXPECT_FALSE(Release("never-produced.png"));
   EXPECT_TRUE(mHost.TakeWarnings().empty());
 
   // A reproduce of an unreferenced texture counts from 0 again: one release is fine.
   EXPECT_EQ(Produce("a.png"), theFirst);
   EXPECT_EQ(theFirst->texture, theTexture) << "no reload for a texture still loaded";
-  EXPECT_TRUE(mHost.Release("a.png"));
+  EXPECT_TRUE(Release("a.png"));
   EXPECT_TRUE(mHost.TakeWarnings().empty());
 }
 
@@ -255,7 +259,7 @@ TEST_F(TextureTest, UnreferencedTexturesAreDroppedOnlyWhenMoreThan20AreLoaded) {
     theTextures.push_back(theRecords.back()->texture);
   }
   // Unreference 0, 5 and 19 (the last record): 20 loaded is not yet too many.
-  for (int i : {0, 5, 19}) ASSERT_TRUE(mHost.Release("t" + std::to_string(i) + ".bmp"));
+  for (int i : {0, 5, 19}) ASSERT_TRUE(Release("t" + std::to_string(i) + ".bmp"));
   TextureRecord* theTwentyFirst = Produce("t20.bmp");
   ASSERT_NE(theTwentyFirst, nullptr);
   EXPECT_EQ(theTwentyFirst, theRecords.back() + 1) << "no record was freed with 20 loaded";
@@ -301,9 +305,9 @@ TEST_F(TextureTest, FailedProduceLeavesNoRecordAndNoOpenFile) {
   // and nobody can release the failed names.
   TextureRecord* theAnother = Produce("good.png-mask");
   EXPECT_EQ(theAnother, theGood + 1);
-  EXPECT_FALSE(mHost.Release("garbage.png"));
-  EXPECT_FALSE(mHost.Release("missing.png"));
-  EXPECT_FALSE(mHost.Release("")) << "an empty name must not match a free record";
+  EXPECT_FALSE(Release("garbage.png"));
+  EXPECT_FALSE(Release("missing.png"));
+  EXPECT_FALSE(Release("")) << "an empty name must not match a free record";
 }
 
 TEST_F(TextureTest, NamesLongerThan255CharactersAreRefused) {
@@ -322,8 +326,8 @@ TEST_F(TextureTest, NamesLongerThan255CharactersAreRefused) {
   std::vector<std::string> theWarnings = mHost.TakeWarnings();
   ASSERT_EQ(theWarnings.size(), 1u);
   EXPECT_EQ(theWarnings[0], "ProduceTexture: the name " + theTooLong + " is longer than 255 characters\n");
-  EXPECT_FALSE(mHost.Release(theTooLong));
-  EXPECT_TRUE(mHost.Release(theLongest));
+  EXPECT_FALSE(Release(theTooLong));
+  EXPECT_TRUE(Release(theLongest));
 }
 
 TEST_F(TextureTest, FullTableRefusesTheNextTextureWithAWarning) {
@@ -335,8 +339,8 @@ TEST_F(TextureTest, FullTableRefusesTheNextTextureWithAWarning) {
             std::vector<std::string>{"ProduceTexture: all 512 texture records are in use, can't load f512.bmp\n"});
   // Names already loaded still work, and an unreferenced record makes room.
   EXPECT_NE(Produce("f7.bmp"), nullptr);
-  EXPECT_TRUE(mHost.Release("f7.bmp"));
-  EXPECT_TRUE(mHost.Release("f7.bmp"));
+  EXPECT_TRUE(Release("f7.bmp"));
+  EXPECT_TRUE(Release("f7.bmp"));
   TextureRecord* theLast = Produce("f512.bmp");
   ASSERT_NE(theLast, nullptr);
   EXPECT_STREQ(theLast->name, "f512.bmp");
@@ -348,11 +352,11 @@ TEST_F(TextureTest, QuitDeletesEveryTexture) {
   TextureRecord* theRecord = Produce("q.png");
   ASSERT_NE(theRecord, nullptr);
   uint32_t theTexture = theRecord->texture;
-  mHost.Quit();
+  QuitImagery();
   EXPECT_FALSE(glIsTexture(theTexture));
   EXPECT_STREQ(theRecord->name, "");
-  ASSERT_TRUE(mHost.Init());
-  EXPECT_FALSE(mHost.Release("q.png"));
+  ASSERT_TRUE(InitImagery());
+  EXPECT_FALSE(Release("q.png"));
 }
 
 // Quit with every record referenced, then a second Zorbit_Init: all 512
@@ -361,16 +365,16 @@ TEST_F(TextureTest, SecondInitStartsFromAnEmptyTable) {
   TestImage theDot = MakePatternImage(1, 1, false);
   for (int i = 0; i < 512; ++i) ASSERT_TRUE(WriteBmp("r" + std::to_string(i) + ".bmp", theDot));
   for (int i = 0; i < 512; ++i) ASSERT_NE(Produce("r" + std::to_string(i) + ".bmp"), nullptr) << i;
-  mHost.Quit();
-  ASSERT_TRUE(mHost.Init());
+  QuitImagery();
+  ASSERT_TRUE(InitImagery());
   for (int i = 1; i < 512; ++i) ASSERT_TRUE(WriteBmp("s" + std::to_string(i) + ".bmp", theDot));
   for (int i = 1; i < 512; ++i) ASSERT_NE(Produce("s" + std::to_string(i) + ".bmp"), nullptr) << i;
   TextureRecord* theAgain = Produce("r0.bmp");
   ASSERT_NE(theAgain, nullptr) << "no record left for the 512th texture of the second run";
   EXPECT_STREQ(theAgain->name, "r0.bmp");
   EXPECT_TRUE(mHost.TakeWarnings().empty());
-  EXPECT_TRUE(mHost.Release("r0.bmp"));
-  EXPECT_TRUE(mHost.Release("r0.bmp"));
+  EXPECT_TRUE(Release("r0.bmp"));
+  EXPECT_TRUE(Release("r0.bmp"));
   EXPECT_EQ(mHost.TakeWarnings(), std::vector<std::string>{"imagery: double release somewhere for r0.bmp\n"})
       << "the first run's reference to r0.bmp survived Zorbit_Quit";
 }

@@ -12,7 +12,7 @@
 #include "glwindow.h"
 #include "groupnode3d.h"
 #include "oglstate.h"
-#include "fakehost.h"
+#include "testhost.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ class SceneGLTest : public ::testing::Test {
     MakeCurrent(mState.get());
     while (glGetError() != GL_NO_ERROR) {
     }
-    mHost = std::make_unique<FakeHost>(mState.get());
+    mHost = std::make_unique<TestHost>(mState.get());
     ASSERT_TRUE(mHost->Load("scene")) << mHost->mLoadError;
     mScene3D = mHost->Symbol("Scene3D");
     mDrawGrid = mHost->Symbol("DrawGrid");
@@ -76,7 +76,7 @@ class SceneGLTest : public ::testing::Test {
   }
 
   std::unique_ptr<OGLState> mState;
-  std::unique_ptr<FakeHost> mHost;
+  std::unique_ptr<TestHost> mHost;
   void* mScene3D = nullptr;
   void* mDrawGrid = nullptr;
   int32_t mGroupName = 0;
@@ -139,7 +139,7 @@ TEST_F(SceneGLTest, SceneWithoutAGroupNameFailsQuietly) {
 
 TEST_F(SceneGLTest, WithoutATrackerScene3DWarnsAndDrawsNothing) {
   mHost.reset();
-  mHost = std::make_unique<FakeHost>(nullptr);
+  mHost = std::make_unique<TestHost>(nullptr);
   ASSERT_TRUE(mHost->Load("scene"));
   mScene3D = mHost->Symbol("Scene3D");
   mGroupName = mHost->AddText("main");
@@ -181,8 +181,8 @@ void MakeTestResources() {
 
 TEST_F(SceneGLTest, DrawGridShowsTheGridWhereItsParametersPlaceIt) {
   MakeTestResources();
-  mHost->mProducers.push_back({KIND_GRID, &ProduceTestGrid, &ReleaseNothing});
-  mHost->mProducers.push_back({KIND_TXTR, &ProduceTestTexture, &ReleaseNothing});
+  mHost->AddProducer(KIND_GRID, &ProduceTestGrid, &ReleaseNothing);
+  mHost->AddProducer(KIND_TXTR, &ProduceTestTexture, &ReleaseNothing);
   const int32_t theGridName = mHost->AddText("grid");
   const int32_t thePicture = mHost->AddText("picture");
 
@@ -245,7 +245,7 @@ TEST_F(SceneGLTest, DrawGridShowsTheGridWhereItsParametersPlaceIt) {
 TEST_F(SceneGLTest, DrawGridReportsGridsItCannotShow) {
   static float theVertices[6] = {};
   gGrid = Grid{1, 2, 0, 0, theVertices};
-  mHost->mProducers.push_back({KIND_GRID, &ProduceTestGrid, &ReleaseNothing});
+  mHost->AddProducer(KIND_GRID, &ProduceTestGrid, &ReleaseNothing);
   const int32_t theGridName = mHost->AddText("grid");
   const int32_t theMissing = mHost->AddText("nowhere");
   for (int32_t theName : {theGridName, theMissing}) {

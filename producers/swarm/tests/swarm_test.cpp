@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "fakehost.h"
+#include "testhost.h"
 #include "swarmshape.h"
 
 namespace {
@@ -59,7 +59,7 @@ TEST(SwarmShape, GradientRunsFromFirstToLastColour) {
 class SwarmPluginTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    mHost = std::make_unique<FakeHost>(nullptr);
+    mHost = std::make_unique<TestHost>(nullptr);
     ASSERT_TRUE(mHost->Load("swarm")) << mHost->mLoadError;
     mSwarm = mHost->Symbol("Swarm");
     ASSERT_NE(nullptr, mSwarm);
@@ -73,7 +73,7 @@ class SwarmPluginTest : public ::testing::Test {
     return static_cast<SwarmRecord*>(mHost->Produce(KIND_SWRM, "bees", outStatic));
   }
 
-  std::unique_ptr<FakeHost> mHost;
+  std::unique_ptr<TestHost> mHost;
   void* mSwarm = nullptr;
   int32_t mName = 0;
 };
