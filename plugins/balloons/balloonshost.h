@@ -2,10 +2,7 @@
 // Module-wide; set by Zorbit_Init, used on the player's thread only.
 #pragma once
 
-#include "zorbit.h"
+#include "zorbitplugin.h"
 
-extern WarnFunction gWarn;
-extern UseResourceFunction gUseResource;
-extern ReleaseResourceFunction gReleaseResource;
-extern GetTextFunction gGetText;
-extern void* gState;  // the player's OpenGL state tracker; kept, not used
+// The host's slots, copied in Zorbit_Init; its OpenGL state tracker is kept, not used.
+extern zorbit::Host gHost;

@@ -65,17 +65,17 @@ bool Rebuild(TextBalloonState& ioState, int32_t inText, int32_t inCount, int32_t
              uint32_t inColourB) {
   if (!ioState.font || inFontName != ioState.fontName || inFontSize != ioState.fontSize) {
     if (ioState.font) {
-      gReleaseResource(KIND_FONT, ioState.fontName, &ioState.fontSize);
+      gHost.Release(KIND_FONT, ioState.fontName, &ioState.fontSize);
       ioState.font = nullptr;
     }
     ioState.fontName = inFontName;
     ioState.fontSize = inFontSize;
-    ioState.font = static_cast<ResourceFont*>(gUseResource(KIND_FONT, inFontName, &ioState.fontSize, false,
+    ioState.font = static_cast<ResourceFont*>(gHost.Use(KIND_FONT, inFontName, &ioState.fontSize, false,
                                                             "TextBalloon", "font", &ioState.isStatic));
     if (!ioState.font) return false;
   }
 
-  const char* theText = gGetText(inText);
+  const char* theText = gHost.Text(inText);
   const int32_t theWidth = GetStringPixels(*ioState.font, theText, 0, inCount);
   const float theWidthControl[4] = {float(theWidth) * 0.5555556f + 15.0f, 10.0f, 10.0f, 10.0f};
   const float theHeightControl[4] = {float(inFontSize) * 0.4761905f + 15.0f, 7.0f, 7.0f, 7.0f};
@@ -107,7 +107,7 @@ bool Rebuild(TextBalloonState& ioState, int32_t inText, int32_t inCount, int32_t
 zorbit::EventStates<TextBalloonState> gLiveStates;
 
 void EndEvent(TextBalloonState* inState) {
-  if (inState->font) gReleaseResource(KIND_FONT, inState->fontName, &inState->fontSize);
+  if (inState->font) gHost.Release(KIND_FONT, inState->fontName, &inState->fontSize);
   DeleteNodes(*inState);
   delete inState->axis;
   gLiveStates.Forget(inState);
@@ -226,7 +226,7 @@ bool TextBalloon(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inCou
 
   bool theScratch = false;
   Node3D* theGroup = static_cast<Node3D*>(
-      gUseResource(KIND_3DWR, inGroup, nullptr, false, "TextBalloon", "3D group", &theScratch));
+      gHost.Use(KIND_3DWR, inGroup, nullptr, false, "TextBalloon", "3D group", &theScratch));
   if (!theGroup) return true;
   if (theState->textNode) theGroup->AddChild(theState->textNode);
   for (int i = 0; i < OVAL_PAIRS; ++i) {

@@ -66,23 +66,23 @@ ResourceFont* LoadFont(const char* inName, int32_t inSize) {
   const FT_Error theError = gFreeType ? FT_New_Face(gFreeType, thePath.c_str(), 0, &theFace)
                                       : FT_Err_Invalid_Library_Handle;
   if (theError == FT_Err_Unknown_File_Format) {
-    FontsWarn("Font %s is in an unsupported font format!\n", inName);
+    gHost.Warn("Font %s is in an unsupported font format!\n", inName);
     return nullptr;
   }
   if (theError) {
-    FontsWarn("Error %d during opening of font %s!\n", int(theError), inName);
+    gHost.Warn("Error %d during opening of font %s!\n", int(theError), inName);
     return nullptr;
   }
   if (inSize < 1 || inSize > FONT_SIZE_LIMIT || FT_Set_Pixel_Sizes(theFace, 0, FT_UInt(inSize)) != 0) {
     FT_Done_Face(theFace);
-    FontsWarn("Couldn't set size %d for font %s!\n", int(inSize), inName);
+    gHost.Warn("Couldn't set size %d for font %s!\n", int(inSize), inName);
     return nullptr;
   }
 
   ResourceFont* theFont = new (std::nothrow) ResourceFont();
   if (!theFont) {
     FT_Done_Face(theFace);
-    FontsWarn("Not enough memory to load font %s!\n", inName);
+    gHost.Warn("Not enough memory to load font %s!\n", inName);
     return nullptr;
   }
   theFont->size = inSize;
@@ -95,13 +95,13 @@ ResourceFont* LoadFont(const char* inName, int32_t inSize) {
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &theMaxTexture);
   if (theResult == ATLAS_NO_GLYPH_MEMORY) {
     delete theFont;
-    FontsWarn("Not enough memory to load font %s!\n", inName);
+    gHost.Warn("Not enough memory to load font %s!\n", inName);
     return nullptr;
   }
   if (theResult != ATLAS_OK || (theMaxTexture > 0 && (theAtlas.width > theMaxTexture ||
                                                       theAtlas.height > theMaxTexture))) {
     delete theFont;
-    FontsWarn("Not enough memory to load final version of font %s!\n", inName);
+    gHost.Warn("Not enough memory to load final version of font %s!\n", inName);
     return nullptr;
   }
 
@@ -114,7 +114,7 @@ ResourceFont* LoadFont(const char* inName, int32_t inSize) {
 
   const std::string theDump = AtlasDumpPath(*theFont);
   if (!theDump.empty() && !WriteAtlasPng(theDump.c_str(), theAtlas)) {
-    FontsWarn("fonts: could not write the atlas of %s to %s\n", inName, theDump.c_str());
+    gHost.Warn("fonts: could not write the atlas of %s to %s\n", inName, theDump.c_str());
   }
   return theFont;
 }
@@ -147,13 +147,13 @@ int32_t FontReferenceCount(const char* inName, int32_t inSize) {
 
 void* ProduceFont(const char* inName, void* inUserData, bool& /*outIsStatic*/) {
   if (!inName || !inUserData) {
-    FontsWarn("ProduceFont: a font needs a name and a size\n");
+    gHost.Warn("ProduceFont: a font needs a name and a size\n");
     return nullptr;
   }
   const int32_t theSize = *static_cast<const int32_t*>(inUserData);
   if (strlen(inName) >= FONT_NAME_CAPACITY) {
     // The record could not hold the name, and the cache could never find it again.
-    FontsWarn("ProduceFont: font name longer than %d characters: %.60s...\n", FONT_NAME_CAPACITY - 1, inName);
+    gHost.Warn("ProduceFont: font name longer than %d characters: %.60s...\n", FONT_NAME_CAPACITY - 1, inName);
     return nullptr;
   }
   const int32_t theCached = FindFont(inName, theSize);
@@ -164,7 +164,7 @@ void* ProduceFont(const char* inName, void* inUserData, bool& /*outIsStatic*/) {
   int32_t theSlot = 0;
   while (theSlot < gFontsUsed && gFonts[theSlot]) ++theSlot;
   if (theSlot >= FONT_SLOT_COUNT) {
-    FontsWarn("Too much fonts used simultaneously!");
+    gHost.Warn("Too much fonts used simultaneously!");
     return nullptr;
   }
   ResourceFont* theFont = LoadFont(inName, theSize);

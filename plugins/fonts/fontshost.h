@@ -6,14 +6,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include "zorbit.h"
+#include "zorbitplugin.h"
 
-extern WarnFunction gWarn;
-extern UseResourceFunction gUseResource;
-extern ReleaseResourceFunction gReleaseResource;
-extern GetTextFunction gGetText;
+extern zorbit::Host gHost;    // the host's slots, copied in Zorbit_Init
 extern FT_Library gFreeType;  // null until Zorbit_Init succeeded and after Zorbit_Quit
-
-// Formats a warning and hands it to the host's warn service (dropped when
-// the plug-in has no host yet).
-void FontsWarn(const char* inFormat, ...) __attribute__((format(printf, 1, 2)));

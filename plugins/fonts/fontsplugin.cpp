@@ -1,39 +1,20 @@
 // Entry points of fonts.so and the host services it keeps.
-#include <cstdarg>
-#include <cstdio>
-
 #include "fontcache.h"
 #include "fontlookup.h"
 #include "fontshost.h"
 #include "oglstate.h"
 #include "text3d.h"
 #include "textswarm3d.h"
-#include "zorbit.h"
-#include "zorbitplugin.h"
 
-WarnFunction gWarn = nullptr;
-UseResourceFunction gUseResource = nullptr;
-ReleaseResourceFunction gReleaseResource = nullptr;
-GetTextFunction gGetText = nullptr;
+zorbit::Host gHost;
 FT_Library gFreeType = nullptr;
-
-void FontsWarn(const char* inFormat, ...) {
-  va_list theArguments;
-  va_start(theArguments, inFormat);
-  zorbit::WarnV(gWarn, "", inFormat, theArguments);
-  va_end(theArguments);
-}
 
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** /*outputSurfaces*/, SDL_Surface** /*inputSurfaces*/,
                                void** inHostTable) {
   if (!inHostTable) return false;
-  gWarn = reinterpret_cast<WarnFunction>(inHostTable[HOST_WARN]);
-  gUseResource = reinterpret_cast<UseResourceFunction>(inHostTable[HOST_USE_RESOURCE]);
-  gReleaseResource = reinterpret_cast<ReleaseResourceFunction>(inHostTable[HOST_RELEASE_RESOURCE]);
-  gGetText = reinterpret_cast<GetTextFunction>(inHostTable[HOST_GET_TEXT]);
-  const RegisterKindFunction theRegister = reinterpret_cast<RegisterKindFunction>(inHostTable[HOST_REGISTER_KIND]);
-  if (theRegister) theRegister(KIND_FONT, ProduceFont, ReleaseFont);
-  AttachState(static_cast<OGLState*>(inHostTable[HOST_STATE]));
+  gHost.Attach(inHostTable);
+  gHost.Register(KIND_FONT, ProduceFont, ReleaseFont);
+  AttachState(static_cast<OGLState*>(gHost.state));
   ResetFontCache();
   if (gFreeType) {
     // A second initialisation without a Quit in between: keep one library.
@@ -43,7 +24,7 @@ ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** /*outputSurfaces*/, SDL_Surface** /
   const FT_Error theError = FT_Init_FreeType(&gFreeType);
   if (theError) {
     gFreeType = nullptr;
-    FontsWarn("Could not initialize FreeType2 Library: Error %d\n", int(theError));
+    gHost.Warn("Could not initialize FreeType2 Library: Error %d\n", int(theError));
     return false;
   }
   return true;

@@ -12,7 +12,7 @@ void ShowInGroup(int32_t inGroup, const char* inRequester, Node3D* ioNode, AxisN
   }
   bool theScratch = false;
   Node3D* theGroup =
-      static_cast<Node3D*>(gUseResource(KIND_3DWR, inGroup, nullptr, false, inRequester, "3D group", &theScratch));
+      static_cast<Node3D*>(gHost.Use(KIND_3DWR, inGroup, nullptr, false, inRequester, "3D group", &theScratch));
   if (!theGroup) return;
   theGroup->AddChild(ioNode);
   if (inAxis) theGroup->AddChild(inAxis);

@@ -49,7 +49,7 @@ bool Text3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inFontName
     ioInfo->status = STATUS_BUILT;
     theState = gLiveStates.Make(ioSlot);
     theState->font.Obtain(inFontName, inFontSize, "Text3D");
-    const char* theText = gGetText(inText);
+    const char* theText = gHost.Text(inText);
     if (theState->font.mFont) theState->node = new Font3D(*theState->font.mFont, theText, inRed, inGreen, inBlue);
     theState->colour = uint32_t(inRed) * 65536u + uint32_t(inGreen) * 256u + uint32_t(inBlue);
     theState->axis = new AxisNode3D(0xFF8080FFul, 0xFF80FF80ul, 0xFFFF8080ul);

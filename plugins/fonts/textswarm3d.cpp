@@ -26,7 +26,7 @@ zorbit::EventStates<TextSwarm3DState> gLiveStates;
 
 void EndEvent(TextSwarm3DState* inState) {
   inState->font.Release();
-  gReleaseResource(KIND_SWRM, inState->swarmName, nullptr);
+  gHost.Release(KIND_SWRM, inState->swarmName, nullptr);
   delete inState->node;
   delete inState->axis;
   gLiveStates.Forget(inState);
@@ -34,7 +34,7 @@ void EndEvent(TextSwarm3DState* inState) {
 }
 
 SwarmText3D* BuildNode(const ResourceFont& inFont, const SwarmRecord& inSwarm, int32_t inText) {
-  return new SwarmText3D(inFont, gGetText(inText), inSwarm.particleCount, inSwarm.positions, inSwarm.colours,
+  return new SwarmText3D(inFont, gHost.Text(inText), inSwarm.particleCount, inSwarm.positions, inSwarm.colours,
                          inSwarm.red, inSwarm.green, inSwarm.blue, inSwarm.alpha);
 }
 
@@ -58,7 +58,7 @@ bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwa
     theState->swarmName = inSwarm;
     theState->font.Obtain(inFontName, inFontSize, "TextSwarm3D");
     theState->swarm = static_cast<SwarmRecord*>(
-        gUseResource(KIND_SWRM, inSwarm, nullptr, false, "TextSwarm3D", "swarm", &theState->swarmStatic));
+        gHost.Use(KIND_SWRM, inSwarm, nullptr, false, "TextSwarm3D", "swarm", &theState->swarmStatic));
     if (theState->font.mFont && theState->swarm)
       theState->node = BuildNode(*theState->font.mFont, *theState->swarm, inText);
     theState->axis = new AxisNode3D(0xFF8080FFul, 0xFF80FF80ul, 0xFFFF8080ul);
@@ -82,8 +82,8 @@ bool TextSwarm3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inSwa
   } else {
     ioInfo->status = STATUS_BUILT;
     SwarmRecord* theFresh = static_cast<SwarmRecord*>(
-        gUseResource(KIND_SWRM, inSwarm, nullptr, false, "TextSwarm3D", "swarm", &theState->swarmStatic));
-    gReleaseResource(KIND_SWRM, inSwarm, nullptr);
+        gHost.Use(KIND_SWRM, inSwarm, nullptr, false, "TextSwarm3D", "swarm", &theState->swarmStatic));
+    gHost.Release(KIND_SWRM, inSwarm, nullptr);
     delete theState->node;
     theState->node = nullptr;
     if (!theFresh) return true;
