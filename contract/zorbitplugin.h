@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <set>
+#include <type_traits>
 #include <vector>
 
 #include "zorbit.h"
@@ -101,13 +102,18 @@ struct Host {
 template <class State>
 class EventStates {
  public:
-  // A new state behind *ioSlot; the slot must be empty.
-  template <class... Args>
-  State* Make(void** ioSlot, Args&&... inArgs) {
-    State* theState = new State{static_cast<Args&&>(inArgs)...};
+  // A new state behind *ioSlot; the slot must be empty. An effect whose
+  // events keep states of several kinds makes each as Made, a class derived
+  // from State; the slot and the set hold it as a State*, and inEnd deletes
+  // it through State (which then wants a virtual destructor).
+  template <class Made = State, class... Args>
+  Made* Make(void** ioSlot, Args&&... inArgs) {
+    static_assert(std::is_base_of<State, Made>::value, "a state is made of the class kept or one derived from it");
+    Made* theMade = new Made{static_cast<Args&&>(inArgs)...};
+    State* theState = theMade;
     mLive.insert(theState);
     *ioSlot = theState;
-    return theState;
+    return theMade;
   }
   // The state behind a slot: null when the slot is empty.
   static State* Of(void** ioSlot) { return ioSlot != nullptr ? static_cast<State*>(*ioSlot) : nullptr; }

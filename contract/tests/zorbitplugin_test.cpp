@@ -74,4 +74,31 @@ TEST(PluginEventStates, QuitEndsEveryStateLeftBehindItsSlot) {
   EXPECT_EQ(theStates.Count(), 0u);
 }
 
+struct Shared {
+  virtual ~Shared() = default;
+  int mGrid = -1;
+};
+struct Derived : Shared {
+  Derived() { mGrid = 7; }
+  int mOwn = 3;
+};
+
+// Effects whose events keep states of different classes share one set.
+TEST(PluginEventStates, DerivedStatesAreKeptAndFoundThroughTheirBase) {
+  zorbit::EventStates<Shared> theStates;
+  void* theSlots[2] = {};
+  Derived* theDerived = theStates.Make<Derived>(&theSlots[0]);
+  Shared* theShared = theStates.Make(&theSlots[1]);
+  EXPECT_EQ(theStates.Of(&theSlots[0]), static_cast<Shared*>(theDerived)) << "the slot does not hold the base";
+  EXPECT_EQ(static_cast<Derived*>(theStates.Of(&theSlots[0]))->mOwn, 3);
+  EXPECT_EQ(theStates.Of(&theSlots[1]), theShared);
+  EXPECT_TRUE(theStates.Holds(theDerived));
+  EXPECT_EQ(theStates.Of(&theSlots[0])->mGrid, 7);
+  theStates.DestroyAll([&](Shared* inState) {
+    theStates.Forget(inState);
+    delete inState;
+  });
+  EXPECT_EQ(theStates.Count(), 0u);
+}
+
 }  // namespace

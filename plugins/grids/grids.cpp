@@ -36,7 +36,7 @@ struct DeformerState : GridEffectState {
 };
 
 // Every state alive, so that Zorbit_Quit can free those whose events never ended.
-std::vector<GridEffectState*> gStates;
+zorbit::EventStates<GridEffectState> gStates;
 std::vector<double> gColumnWaves;
 std::vector<float> gCurve;
 
@@ -49,13 +49,9 @@ const char* GetText(int32_t inIndex) { return gHost.Text(inIndex); }
 template <class State>
 State* StateWithGrid(const char* inRequester, FrameInfo* inInfo, void** ioSlot, const char* inName, bool& outAdded) {
   outAdded = false;
-  auto* theState = static_cast<State*>(*ioSlot);
+  auto* theState = static_cast<State*>(gStates.Of(ioSlot));
   const bool theNew = !theState;
-  if (theNew) {
-    theState = new State;
-    gStates.push_back(theState);
-    *ioSlot = theState;
-  }
+  if (theNew) theState = gStates.Make<State>(ioSlot);
   if (!theState->mGrid) {
     theState->mGrid = AddGrid(inName, inInfo->paramsConstant != 0);
     if (!theState->mGrid) {
@@ -70,17 +66,20 @@ State* StateWithGrid(const char* inRequester, FrameInfo* inInfo, void** ioSlot, 
 }
 
 void DestroyState(void** ioSlot) {
-  auto* theState = static_cast<GridEffectState*>(*ioSlot);
+  GridEffectState* theState = gStates.Of(ioSlot);
   *ioSlot = nullptr;
   if (!theState) return;
-  gStates.erase(std::remove(gStates.begin(), gStates.end(), theState), gStates.end());
+  gStates.Forget(theState);
   RemoveGrid(theState->mGrid);
   delete theState;
 }
 
 void DestroyAllStates() {
-  for (GridEffectState* theState : gStates) delete theState;
-  gStates.clear();
+  // The table goes as a whole, so the states' grids are not removed one by one.
+  gStates.DestroyAll([](GridEffectState* inState) {
+    gStates.Forget(inState);
+    delete inState;
+  });
   ClearGridTable();
 }
 

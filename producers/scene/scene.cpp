@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <set>
 #include <string>
 
 #include "axisnode3d.h"
@@ -46,8 +45,8 @@ struct DrawGridState {
 
 // Event states still alive, freed by Zorbit_Quit for events that never got
 // their PHASE_DESTROY call.
-std::set<Scene3DState*> gSceneStates;
-std::set<DrawGridState*> gGridStates;
+zorbit::EventStates<Scene3DState> gSceneStates;
+zorbit::EventStates<DrawGridState> gGridStates;
 
 void* ProduceGroup(const char* inName, void*, bool& outIsStatic) {
   if (inName == nullptr) return nullptr;
@@ -65,7 +64,7 @@ bool ReleaseGroup(const char* inName, void*) {
 
 void EndScene(Scene3DState* inState) {
   if (inState->mGroup != nullptr) gGroups.Drop(inState->mName);
-  gSceneStates.erase(inState);
+  gSceneStates.Forget(inState);
   delete inState;
 }
 
@@ -80,7 +79,7 @@ void EndGrid(DrawGridState* inState) {
   HoldTexture(*inState, nullptr, -1);
   delete inState->mMesh;
   delete inState->mAxis;
-  gGridStates.erase(inState);
+  gGridStates.Forget(inState);
   delete inState;
 }
 
@@ -101,7 +100,7 @@ Camera3D CameraFrom(const int32_t* p) {
 
 bool RunScene3D(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   if (inInfo->phase == PHASE_DESTROY) {
-    if (*ioSlot != nullptr) EndScene(static_cast<Scene3DState*>(*ioSlot));
+    if (Scene3DState* theState = gSceneStates.Of(ioSlot)) EndScene(theState);
     *ioSlot = nullptr;
     return true;
   }
@@ -109,9 +108,7 @@ bool RunScene3D(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   if (inInfo->phase == PHASE_MAKE) {
     inInfo->status = STATUS_BUILT;
     if (*ioSlot != nullptr) return true;
-    Scene3DState* theState = new Scene3DState{std::string(), nullptr};
-    gSceneStates.insert(theState);
-    *ioSlot = theState;
+    Scene3DState* theState = gSceneStates.Make(ioSlot, std::string(), nullptr);
     const char* theName = gHost.Text(p[0]);
     if (theName == nullptr) {
       gHost.Warn("Scene3D: no name for the 3D group nr %d\n", p[0]);
@@ -123,7 +120,7 @@ bool RunScene3D(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
     if (gRenderer == nullptr) gHost.Warn("Scene3D: no OpenGL, 3D group %s is not drawn\n", theName);
     return true;
   }
-  Scene3DState* theState = static_cast<Scene3DState*>(*ioSlot);
+  Scene3DState* theState = gSceneStates.Of(ioSlot);
   if (theState == nullptr || theState->mGroup == nullptr || gRenderer == nullptr) {
     inInfo->status = STATUS_FAILED;
     return true;
@@ -138,22 +135,18 @@ bool RunScene3D(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
 
 bool RunDrawGrid(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   if (inInfo->phase == PHASE_DESTROY) {
-    if (*ioSlot != nullptr) EndGrid(static_cast<DrawGridState*>(*ioSlot));
+    if (DrawGridState* theState = gGridStates.Of(ioSlot)) EndGrid(theState);
     *ioSlot = nullptr;
     return true;
   }
   inInfo->status = STATUS_UNCHANGED;
   if (inInfo->phase == PHASE_MAKE) {
     inInfo->status = STATUS_BUILT;
-    if (*ioSlot == nullptr) {
-      DrawGridState* theState =
-          new DrawGridState{new GridMesh3D(), new AxisNode3D(0xFF8080FF, 0xFF80FF80, 0xFFFF8080)};
-      gGridStates.insert(theState);
-      *ioSlot = theState;
-    }
+    if (*ioSlot == nullptr)
+      gGridStates.Make(ioSlot, new GridMesh3D(), new AxisNode3D(0xFF8080FF, 0xFF80FF80, 0xFFFF8080));
     return true;
   }
-  DrawGridState* theState = static_cast<DrawGridState*>(*ioSlot);
+  DrawGridState* theState = gGridStates.Of(ioSlot);
   if (theState == nullptr || gHost.useResource == nullptr) return true;
   bool theStatic = false;
   const Grid* theGrid =
@@ -208,11 +201,13 @@ ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable)
 }
 
 ZORBIT_EXPORT bool Zorbit_Quit() {
-  while (!gSceneStates.empty()) EndScene(*gSceneStates.begin());
+  gSceneStates.DestroyAll(&EndScene);
   // Events that got no last call: their textures' producer may have shut
   // down already, so nothing is handed back to it.
-  for (DrawGridState* theState : gGridStates) theState->mTexture = nullptr;
-  while (!gGridStates.empty()) EndGrid(*gGridStates.begin());
+  gGridStates.DestroyAll([](DrawGridState* inState) {
+    inState->mTexture = nullptr;
+    EndGrid(inState);
+  });
   gGroups.DeleteAll();
   delete gRenderer;
   gRenderer = nullptr;

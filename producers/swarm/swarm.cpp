@@ -10,7 +10,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,7 @@ struct SwarmEntry {
 };
 
 std::map<std::string, SwarmEntry*> gSwarms;  // findable by name
-std::set<SwarmEntry*> gLive;                  // owned by their events' slots
+zorbit::EventStates<SwarmEntry> gLive;        // owned by their events' slots
 std::vector<SwarmEntry*> gRetired;            // ended, kept for late readers
 
 void* ProduceSwarm(const char* inName, void*, bool& outIsStatic) {
@@ -80,13 +79,13 @@ void Update(SwarmEntry& ioSwarm, const int32_t* p, int32_t inElapsedMs) {
 void EndSwarm(SwarmEntry* inSwarm) {
   auto theFound = gSwarms.find(inSwarm->mName);
   if (theFound != gSwarms.end() && theFound->second == inSwarm) gSwarms.erase(theFound);
-  gLive.erase(inSwarm);
+  gLive.Forget(inSwarm);
   gRetired.push_back(inSwarm);
 }
 
 bool RunSwarm(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
   if (inInfo->phase == PHASE_DESTROY) {
-    if (*ioSlot != nullptr) EndSwarm(static_cast<SwarmEntry*>(*ioSlot));
+    if (SwarmEntry* theSwarm = gLive.Of(ioSlot)) EndSwarm(theSwarm);
     *ioSlot = nullptr;
     return true;
   }
@@ -105,7 +104,7 @@ bool RunSwarm(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
       inInfo->status = STATUS_FAILED;
       return true;
     }
-    SwarmEntry* theSwarm = new SwarmEntry();
+    SwarmEntry* theSwarm = gLive.Make(ioSlot);
     theSwarm->mName = theName;
     // Count and shape are fixed for the event: a consumer keeps geometry
     // built from the first record it saw.
@@ -122,11 +121,9 @@ bool RunSwarm(FrameInfo* inInfo, void** ioSlot, const int32_t* p) {
     theSwarm->mRecord.positions = theSwarm->mPositions.data();
     Update(*theSwarm, p, 0);
     gSwarms[theSwarm->mName] = theSwarm;
-    gLive.insert(theSwarm);
-    *ioSlot = theSwarm;
     return true;
   }
-  if (*ioSlot != nullptr) Update(*static_cast<SwarmEntry*>(*ioSlot), p, inInfo->elapsed);
+  if (SwarmEntry* theSwarm = gLive.Of(ioSlot)) Update(*theSwarm, p, inInfo->elapsed);
   return true;
 }
 
@@ -140,9 +137,11 @@ ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void** inHostTable)
 }
 
 ZORBIT_EXPORT bool Zorbit_Quit() {
-  for (SwarmEntry* theSwarm : gLive) delete theSwarm;
+  gLive.DestroyAll([](SwarmEntry* inSwarm) {
+    gLive.Forget(inSwarm);
+    delete inSwarm;
+  });
   for (SwarmEntry* theSwarm : gRetired) delete theSwarm;
-  gLive.clear();
   gRetired.clear();
   gSwarms.clear();
   return true;
