@@ -12,6 +12,7 @@
 #include "zorbit.h"
 
 struct SDL_Surface;
+struct SegmentIndex;
 
 // Kinds of parameter description (Event::paramKinds, CombiParam kinds).
 enum ParamKind : int32_t {
@@ -54,6 +55,7 @@ struct MultiParam : ParamFunction {
   uint32_t interpol;      // Interpolation
   uint32_t* times;        // segmentCount durations, ms; the first segment begins at the event's start
   int32_t* values;        // segmentCount + 1 keys; values[i] at the start of segment i
+  SegmentIndex* index;    // search data of a long curve (segmentindex.h), owned; null for short ones
 };
 
 struct CombiParam : ParamFunction {

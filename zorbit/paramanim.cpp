@@ -76,7 +76,7 @@ BezierSegment MakeBezierSegment(KeyAt inKey, DurationAt inDuration, uint32_t inI
 
 // Segment i of a "bez" curve. Keys are taken as doubles, so differences of
 // neighbouring keys cannot overflow.
-double BezierAt(const MultiParam& inMulti, uint32_t inI, uint32_t inTime, uint32_t inAcc) {
+__attribute__((noinline)) double BezierAt(const MultiParam& inMulti, uint32_t inI, uint32_t inTime, uint32_t inAcc) {
   const int32_t* theValues = inMulti.values;
   if (theValues[inI] == theValues[inI + 1]) return theValues[inI];
   const uint32_t* theTimes = inMulti.times;
@@ -174,31 +174,39 @@ int32_t EvaluateCombi(const CombiParam& inCombi, uint32_t inTime, uint32_t inSta
   }
 }
 
+// Four components of a "sqd" group at inTime. Kept out of line, as is the
+// Bezier segment, so that the frequent "lin" and constant cases run in a
+// small frame.
+__attribute__((noinline)) void EvaluateSquadGroup(uint32_t inTime, uint32_t inStart, ParamFunction* const* inParams,
+                                                  bool& outConstant, int32_t* outValues) {
+  const MultiParam* theGroup[4];
+  for (int theC = 0; theC < 4; ++theC) theGroup[theC] = static_cast<const MultiParam*>(inParams[theC]);
+  const uint32_t theCount = theGroup[0]->segmentCount;
+  if (theCount != 0) outConstant = false;
+  uint32_t theAcc = 0;
+  const uint32_t theI = theCount == 0 ? 0 : FindSegment(*theGroup[0], inTime, inStart, theAcc);
+  if (theI == theCount) {
+    for (int theC = 0; theC < 4; ++theC) outValues[theC] = theGroup[theC]->values[theCount];
+  } else {
+    EvaluateSquad(theGroup, theI, inTime, theAcc, outValues);
+  }
+}
+
 uint32_t EvaluateMulti(uint32_t inTime, uint32_t inStart, const int32_t* inKinds, ParamFunction* const* inParams,
                        uint32_t inAvailable, bool& outConstant, int32_t* outValues, uint32_t inValueRoom) {
   const MultiParam& theMulti = *static_cast<const MultiParam*>(inParams[0]);
-  const uint32_t theCount = theMulti.segmentCount;
-  const bool theSqd = theMulti.interpol == INTERP_SQD && IsSqdGroup(inKinds, inParams, inAvailable, inValueRoom);
-  if (theCount == 0) {
-    if (!theSqd) {
-      outValues[0] = theMulti.values[0];
-      return 1;
-    }
-  } else {
-    outConstant = false;
-  }
-  uint32_t theAcc = 0;
-  const uint32_t theI = theCount == 0 ? 0 : FindSegment(theMulti, inTime, inStart, theAcc);
-  if (theSqd) {
-    const MultiParam* theGroup[4];
-    for (int theC = 0; theC < 4; ++theC) theGroup[theC] = static_cast<const MultiParam*>(inParams[theC]);
-    if (theI == theCount) {
-      for (int theC = 0; theC < 4; ++theC) outValues[theC] = theGroup[theC]->values[theCount];
-    } else {
-      EvaluateSquad(theGroup, theI, inTime, theAcc, outValues);
-    }
+  if (theMulti.interpol == INTERP_SQD && IsSqdGroup(inKinds, inParams, inAvailable, inValueRoom)) {
+    EvaluateSquadGroup(inTime, inStart, inParams, outConstant, outValues);
     return 4;
   }
+  const uint32_t theCount = theMulti.segmentCount;
+  if (theCount == 0) {
+    outValues[0] = theMulti.values[0];
+    return 1;
+  }
+  outConstant = false;
+  uint32_t theAcc = 0;
+  const uint32_t theI = FindSegment(theMulti, inTime, inStart, theAcc);
   if (theI == theCount) {
     outValues[0] = theMulti.values[theCount];
   } else if (theMulti.interpol == INTERP_BEZ) {
@@ -258,13 +266,6 @@ bool HasFixedSteps(const BeatRecord& inBeat) {
 }
 
 }  // namespace
-
-int32_t ToInt32(double inValue) {
-  if (std::isnan(inValue)) return 0;
-  if (inValue >= 2147483647.0) return INT32_MAX;
-  if (inValue <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(inValue);
-}
 
 void SetBeatResourceLookup(UseResourceFunction inUseResource) { gUseResource = inUseResource; }
 

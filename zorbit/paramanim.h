@@ -16,6 +16,9 @@
 #pragma once
 
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "demo.h"
 #include "zorbit.h"
@@ -64,5 +67,16 @@ Quat Scale(const Quat& inQ, double inFactor);
 Quat Slerp(const Quat& inP, const Quat& inQ, double inU);
 Quat Squad(const Quat& inQ0, const Quat& inQ1, const Quat& inS0, const Quat& inS1, double inU);
 
-// Truncation toward zero with saturation; NaN gives 0.
-int32_t ToInt32(double inValue);
+// Truncation toward zero with saturation; NaN gives 0. Inline, since every
+// evaluation ends in it: the processor's conversion gives INT32_MIN for every
+// value it cannot convert, so only that result needs a second look.
+inline int32_t ToInt32(double inValue) {
+#if defined(__SSE2__)
+  const int32_t theTruncated = _mm_cvttsd_si32(_mm_set_sd(inValue));
+  if (theTruncated != INT32_MIN) return theTruncated;
+#endif
+  if (inValue != inValue) return 0;
+  if (inValue >= 2147483647.0) return INT32_MAX;
+  if (inValue <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(inValue);
+}

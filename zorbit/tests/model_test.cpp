@@ -80,8 +80,10 @@ TEST(DemoModel, DestroyFreesEverythingAndLeavesTheDemoZero) {
   theLong->segmentCount = 100;
   theLong->times = static_cast<uint32_t*>(calloc(100, sizeof(uint32_t)));
   theLong->values = static_cast<int32_t*>(calloc(101, sizeof(int32_t)));
+  const size_t theIndexesBefore = LiveSegmentIndexCount();
   BuildSegmentIndex(theLong);
   ASSERT_TRUE(HasSegmentIndex(theLong));
+  ASSERT_EQ(LiveSegmentIndexCount(), theIndexesBefore + 1);
   CombiParam* theInner = Make<CombiParam>();
   theInner->first = Make<SineParam>();
   theInner->firstKind = PARAM_SINE;
@@ -99,7 +101,7 @@ TEST(DemoModel, DestroyFreesEverythingAndLeavesTheDemoZero) {
   theEvent.paramKinds[2] = PARAM_CONST;  // a slot a failed load never filled
 
   DestroyDemo(theDemo);
-  EXPECT_FALSE(HasSegmentIndex(theLong)) << "the index of a destroyed curve is kept";
+  EXPECT_EQ(LiveSegmentIndexCount(), theIndexesBefore) << "the index of a destroyed curve is kept";
   EXPECT_EQ(theDemo.libraryCount, 0u);
   EXPECT_EQ(theDemo.libraries, nullptr);
   EXPECT_EQ(theDemo.trackCount, 0u);

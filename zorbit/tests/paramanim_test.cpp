@@ -223,7 +223,9 @@ TEST(ParamAnimation, ConversionToInt32TruncatesAndSaturates) {
     int32_t out;
   } theCases[] = {{2.9, 2},          {-2.9, -2},          {NAN, 0},          {INFINITY, INT32_MAX},
                   {-INFINITY, INT32_MIN}, {3e9, INT32_MAX}, {-3e9, INT32_MIN}, {2147483646.9, 2147483646},
-                  {-2147483648.5, INT32_MIN}};
+                  {-2147483648.5, INT32_MIN}, {-2147483648.0, INT32_MIN}, {-2147483647.9, -2147483647},
+                  {2147483647.0, INT32_MAX}, {2147483647.9, INT32_MAX}, {2147483648.0, INT32_MAX},
+                  {-0.5, 0}, {-NAN, 0}};
   for (const auto& theCase : theCases) EXPECT_EQ(ToInt32(theCase.in), theCase.out) << theCase.in;
 }
 

@@ -53,6 +53,11 @@ TEST(SegmentIndex, MatchesTheLinearSearchOnRandomCurvesAndTimes) {
     }
     // random access, before the start and at every segment end
     for (int theK = 0; theK < 200; ++theK) ExpectSameSegment(theCurve.record, theRandom(), theStart, "random");
+    // the segment found for one start says nothing for another
+    for (uint32_t theT = theStart; theT < theStart + 20000; theT += 1 + theRandom() % 300) {
+      ExpectSameSegment(theCurve.record, theT, theStart, "two starts");
+      ExpectSameSegment(theCurve.record, theT, theStart + 150, "two starts");
+    }
     uint32_t theEnd = theStart;
     for (uint32_t theTime : theTimes) {
       theEnd += theTime;
@@ -72,7 +77,7 @@ TEST(SegmentIndex, ChangedOrForgottenRecordsFallBackToTheWalk) {
   for (uint32_t theT = 0; theT < 5000; theT += 37) ExpectSameSegment(theCurve.record, theT, 0, "changed count");
 }
 
-TEST(SegmentIndex, TableKeepsEveryIndexThroughGrowthAndRemoval) {
+TEST(SegmentIndex, EveryCurveKeepsItsOwnIndexThroughRemovals) {
   std::mt19937 theRandom(5);
   std::vector<std::unique_ptr<Curve>> theCurves;
   for (int theI = 0; theI < 500; ++theI) theCurves.emplace_back(new Curve(std::vector<uint32_t>(16 + theI % 5, 10)));
@@ -86,6 +91,24 @@ TEST(SegmentIndex, TableKeepsEveryIndexThroughGrowthAndRemoval) {
   theShort.segmentCount = ZORBIT_INDEXED_SEGMENTS - 1;
   BuildSegmentIndex(&theShort);
   EXPECT_FALSE(HasSegmentIndex(&theShort)) << "short curves need no index";
+}
+
+TEST(SegmentIndex, ACopyOfARecordNeitherUsesNorFreesItsIndex) {
+  const size_t theBefore = LiveSegmentIndexCount();
+  {
+    Curve theCurve(std::vector<uint32_t>(40, 100));
+    EXPECT_EQ(LiveSegmentIndexCount(), theBefore + 1);
+    MultiParam theCopy = theCurve.record;
+    EXPECT_FALSE(HasSegmentIndex(&theCopy));
+    for (uint32_t theT = 0; theT < 5000; theT += 37) ExpectSameSegment(theCopy, theT, 0, "copy");
+    ForgetSegmentIndex(&theCopy);
+    EXPECT_EQ(theCopy.index, nullptr);
+    ASSERT_TRUE(HasSegmentIndex(&theCurve.record)) << "forgetting a copy freed the original's index";
+    for (uint32_t theT = 0; theT < 5000; theT += 37) ExpectSameSegment(theCurve.record, theT, 0, "original");
+    BuildSegmentIndex(&theCurve.record);  // built again: the old one is freed, not leaked
+    EXPECT_EQ(LiveSegmentIndexCount(), theBefore + 1);
+  }
+  EXPECT_EQ(LiveSegmentIndexCount(), theBefore);
 }
 
 }  // namespace
