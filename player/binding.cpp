@@ -1,16 +1,107 @@
 #include "binding.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "basicexception.h"
 #include "codepage.h"
 
 namespace {
+
+// Which file each path loaded, while the process lasts. A library is not
+// always unmapped when it is closed (C++ code carries "unique" symbols that
+// pin it), and the loader then hands out the old code for the same path even
+// after a new build was renamed over the file. Knowing the file the mapped
+// code came from shows when that happens.
+struct FileIdentity {
+  dev_t device;
+  ino_t inode;
+  off_t size;
+  timespec modified;
+};
+
+bool SameFile(const FileIdentity& inA, const struct stat& inB) {
+  return inA.device == inB.st_dev && inA.inode == inB.st_ino && inA.size == inB.st_size &&
+         inA.modified.tv_sec == inB.st_mtim.tv_sec && inA.modified.tv_nsec == inB.st_mtim.tv_nsec;
+}
+
+std::map<std::string, FileIdentity> gMappedFiles;
+
+bool CopyFile(int inFrom, int inTo) {
+  char theBuffer[65536];
+  for (;;) {
+    ssize_t theRead = read(inFrom, theBuffer, sizeof theBuffer);
+    if (theRead == 0) return true;
+    if (theRead < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    for (ssize_t theDone = 0; theDone < theRead;) {
+      ssize_t theWritten = write(inTo, theBuffer + theDone, size_t(theRead - theDone));
+      if (theWritten < 0 && errno == EINTR) continue;
+      if (theWritten <= 0) return false;
+      theDone += theWritten;
+    }
+  }
+}
+
+// Loads a private copy of inPath, so the loader cannot match it with the
+// stale code still mapped under that path. The copy sits beside the original
+// when that folder is writable (so $ORIGIN in its run path still finds what
+// lies beside it), else in the temporary folder; it is removed as soon as it
+// is mapped.
+void* LoadFreshCopy(const std::string& inPath) {
+  const size_t theSlash = inPath.rfind('/');
+  const std::string theBase = theSlash == std::string::npos ? inPath : inPath.substr(theSlash + 1);
+  const char* theTemp = std::getenv("TMPDIR");
+  const std::string theFolders[] = {theSlash == std::string::npos ? "." : inPath.substr(0, theSlash),
+                                    theTemp != nullptr && *theTemp != '\0' ? theTemp : "/tmp"};
+  const int theSource = open(inPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (theSource < 0) return nullptr;
+  void* theHandle = nullptr;
+  bool theCopied = false;
+  for (const std::string& theFolder : theFolders) {
+    std::string theCopy = theFolder + "/." + theBase + ".reload-XXXXXX";
+    int theTarget = mkstemp(&theCopy[0]);
+    if (theTarget < 0) continue;
+    theCopied = lseek(theSource, 0, SEEK_SET) == 0 && CopyFile(theSource, theTarget);
+    close(theTarget);
+    if (theCopied) theHandle = SDL_LoadObject(theCopy.c_str());
+    unlink(theCopy.c_str());
+    if (theCopied) break;
+  }
+  close(theSource);
+  if (!theCopied) SDL_SetError("%s changed on disk and could not be copied to load it anew", inPath.c_str());
+  return theHandle;
+}
+
+// SDL_LoadObject, except that a file changed since its old code was mapped
+// under the same path is loaded anew.
+void* LoadObject(const std::string& inPath) {
+  struct stat theFile;
+  if (stat(inPath.c_str(), &theFile) != 0) return SDL_LoadObject(inPath.c_str());
+  auto theMapped = gMappedFiles.find(inPath);
+  if (theMapped != gMappedFiles.end() && !SameFile(theMapped->second, theFile)) {
+    if (void* theResident = dlopen(inPath.c_str(), RTLD_LAZY | RTLD_NOLOAD)) {
+      dlclose(theResident);
+      return LoadFreshCopy(inPath);
+    }
+  }
+  void* theHandle = SDL_LoadObject(inPath.c_str());
+  if (theHandle != nullptr) {
+    gMappedFiles[inPath] = FileIdentity{theFile.st_dev, theFile.st_ino, theFile.st_size, theFile.st_mtim};
+  }
+  return theHandle;
+}
 
 void* LoadCandidate(const std::string& inName, const std::vector<std::string>& inFolders) {
   if (inName.empty()) return nullptr;
@@ -18,7 +109,7 @@ void* LoadCandidate(const std::string& inName, const std::vector<std::string>& i
     for (const std::string& theFolder : inFolders) {
       std::string thePath = theFolder + "/" + inName;
       if (access(thePath.c_str(), F_OK) != 0) continue;
-      if (void* theHandle = SDL_LoadObject(thePath.c_str())) return theHandle;
+      if (void* theHandle = LoadObject(thePath)) return theHandle;
       // The file is there but does not load (a missing symbol or dependency):
       // the log keeps its fixed message, the reason goes to standard error.
       std::fprintf(stderr, "player: %s\n", SDL_GetError());

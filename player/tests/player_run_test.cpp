@@ -715,3 +715,53 @@ TEST(FrameLoop, ASeekEndsEveryStartedEventAndStartsWhatIsActiveAtTheNewTime) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plug-in rebuilt on disk (a new file renamed over the old one, as a build
+// does) while the demo runs is the one a reopen loads, even though the old
+// one is still mapped under the same path.
+TEST(Session, ReopenLoadsAPlugInRebuiltOnDisk) {
+  DemoFolder theFolder;
+  theFolder.AddPlugin("recorder", "effects.so");
+  theFolder.WriteDefaultIni();
+  theFolder.Write("demo.xml", Document(Settings(1000), Library("effects.so", {"Record"}),
+                                       {{Event("effects.so", "Record", 0, 1000)}}));
+  FixedStepClock theClock(10);
+  SessionSettings theSettings;
+  theSettings.options.demoPath = "demo.xml";
+  theSettings.workingFolder = theFolder.Path();
+  theSettings.allowSetupWindow = false;
+  theSettings.clock = &theClock;
+  PlayerSession* theCurrent = nullptr;
+  int theFrames = 0;
+  theSettings.afterDraw = [&](const Demo&, uint32_t) {
+    if (++theFrames % 2 == 0) theCurrent->Stop();
+  };
+  {
+    PlayerSession theSession(theSettings);
+    theCurrent = &theSession;
+    ASSERT_TRUE(theSession.Open());
+    ASSERT_TRUE(theSession.Play());
+    for (const char* thePlugin : {"other", "recorder", "other"}) {
+      theFolder.AddPlugin(thePlugin, "rebuilt.so");
+      ASSERT_EQ(0, std::rename((theFolder.Path() + "/rebuilt.so").c_str(), (theFolder.Path() + "/effects.so").c_str()));
+      ASSERT_TRUE(theSession.Reopen("", 100));
+      ASSERT_TRUE(theSession.Play());
+    }
+    theSession.Reopen("", 200);  // unchanged on disk: the same plug-in again
+    ASSERT_TRUE(theSession.Play());
+    EXPECT_EQ(0, theSession.Close());
+  }
+  std::ifstream theFile(theFolder.Path() + "/calls.txt");
+  Strings theLifecycle;
+  for (std::string theLine; std::getline(theFile, theLine);) {
+    if (theLine.rfind("init ", 0) == 0 || theLine.rfind("quit ", 0) == 0)
+      theLifecycle.push_back(theLine.substr(0, theLine.find(' ', 5)));
+  }
+  EXPECT_EQ(Joined(Strings{"init recorder", "quit recorder", "init other", "quit other", "init recorder",
+                           "quit recorder", "init other", "quit other", "init other", "quit other"}),
+            Joined(theLifecycle));
+}
+
+}  // namespace
