@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "filewatcher.h"
 #include "frameloop.h"
 #include "musicclock.h"
+#include "oglstate.h"
 #include "nametable.h"
 #include "overlay.h"
 #include "sdlconfig.h"
@@ -128,6 +130,14 @@ void ChooseWindow(PlayerOptions& ioOptions) {
   }
 }
 
+// The whole file, or false.
+bool ReadDocument(const std::string& inPath, std::string& outText) {
+  std::ifstream theFile(inPath, std::ios::binary);
+  if (!theFile) return false;
+  outText.assign(std::istreambuf_iterator<char>(theFile), std::istreambuf_iterator<char>());
+  return !theFile.bad();
+}
+
 class Editor {
  public:
   explicit Editor(const PlayerOptions& inOptions)
@@ -144,6 +154,12 @@ class Editor {
   // No demo could be brought up: the message on a dark screen until the
   // next save, or quit. False on quit.
   bool WaitForFix();
+  // The failure's message alone on a cleared window, through the session's
+  // tracker when one is current, else through one of its own.
+  void ShowProblemAlone();
+  std::vector<std::string> ProblemLines() const;
+  // After a reload failed at inTime: the last good document again, in place.
+  bool RestoreLastGood(uint32_t inTime);
 
   PlayerOptions mOptions;
   DeferredClock mBase;  // the wall clock, or the music's with --clock music
@@ -158,6 +174,7 @@ class Editor {
   bool mReload = false;
   bool mSyncPause = false;    // the music was (re)started: pause it if the transport is paused
   std::string mProblem;       // the last failed reload's message, shown until a good one
+  std::string mGoodText;      // the document as last brought up
   uint32_t mLastFrameMs = 0;  // wall time of the previous frame
   double mFrameMs = 0;        // smoothed frame time
 };
@@ -227,9 +244,9 @@ void Editor::AfterDraw(const Demo& inDemo, uint32_t inTime) {
   SDL_Surface* theScreen = SDL_GetVideoSurface();
   if (theScreen == nullptr || !inDemo.useOpenGL) return;
   if (!mProblem.empty()) {
-    std::string theProblem = mProblem;
-    while (!theProblem.empty() && theProblem.back() == '\n') theProblem.pop_back();
-    mOverlay.Draw(theScreen->w, theScreen->h, {"The saved demo does not load; still playing the last good one:", theProblem});
+    std::vector<std::string> theLines = ProblemLines();
+    theLines.front() = "The saved demo does not start; still playing the last good one:";
+    mOverlay.Draw(theScreen->w, theScreen->h, theLines);
   } else if (mShowDisplay) {
     mOverlay.Draw(theScreen->w, theScreen->h, DisplayLines(inDemo, inTime));
   }
@@ -257,12 +274,38 @@ void Editor::Adopt() {
   mSyncPause = true;
 }
 
+std::vector<std::string> Editor::ProblemLines() const {
+  std::string theProblem = mProblem;
+  while (!theProblem.empty() && theProblem.back() == '\n') theProblem.pop_back();
+  return {"The saved demo does not start; fix it and save again (Escape quits):", theProblem};
+}
+
+void Editor::ShowProblemAlone() {
+  SDL_Surface* theScreen = SDL_GetVideoSurface();
+  if (theScreen == nullptr || (theScreen->flags & SDL_OPENGL) == 0) return;
+  OGLState* const theCurrent = GetCurrentState();
+  std::unique_ptr<OGLState> theOwn;
+  if (theCurrent == nullptr) {
+    theOwn = std::make_unique<OGLState>(unsigned(theScreen->w), unsigned(theScreen->h));
+    MakeCurrent(theOwn.get());
+  }
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  mOverlay.Draw(theScreen->w, theScreen->h, ProblemLines());
+  SDL_GL_SwapBuffers();
+  // The font lives no longer than the tracker it was made with.
+  mOverlay.Release();
+  if (theOwn) MakeCurrent(nullptr);
+}
+
 bool Editor::WaitForFix() {
+  ShowProblemAlone();
   for (;;) {
     SDL_Event theEvent;
     while (SDL_PollEvent(&theEvent)) {
       if (theEvent.type == SDL_QUIT) return false;
       if (theEvent.type == SDL_KEYDOWN && theEvent.key.keysym.sym == SDLK_ESCAPE) return false;
+      if (theEvent.type == SDL_VIDEOEXPOSE) ShowProblemAlone();
     }
     if (mWatcher.Poll(SDL_GetTicks())) {
       mWatcher.TakeChanged();
@@ -270,6 +313,15 @@ bool Editor::WaitForFix() {
     }
     SDL_Delay(20);
   }
+}
+
+bool Editor::RestoreLastGood(uint32_t inTime) {
+  if (mGoodText.empty()) return false;
+  const std::string theProblem = mProblem;
+  if (!mSession->Reopen("", inTime, &mGoodText)) return false;
+  mProblem = theProblem;  // shown over the last good demo until a good save
+  Adopt();
+  return true;
 }
 
 int Editor::Run() {
@@ -287,6 +339,7 @@ int Editor::Run() {
   theSettings.loopControl = &mControl;
   mSession = std::make_unique<PlayerSession>(theSettings);
   if (!mSession->Open()) return mSession->Close();
+  if (!ReadDocument(mSession->Settings().options.demoPath, mGoodText)) mGoodText.clear();
   if (!mWatcher.Usable()) WriteLogF("Live reload is off: %s\n", mWatcher.Error().c_str());
   // Start-up took its time: the first frame is at the start time all the same.
   mTransport.SeekTo(mOptions.startMs);
@@ -301,14 +354,27 @@ int Editor::Run() {
     if (!mReload) break;  // the viewer quit
     mReload = false;
     const uint32_t theTime = mTransport.NowMs();
-    if (mSession->Reopen("", theTime)) {
+    // The text read once is the text brought up, and kept as the last good one.
+    std::string theText;
+    const bool theRead = ReadDocument(mSession->Settings().options.demoPath, theText);
+    if (theRead && mSession->Reopen("", theTime, &theText)) {
       mProblem.clear();
+      mGoodText = theText;
       Adopt();
       continue;
     }
-    mProblem = LastLogLine();
+    if (!theRead) {
+      mProblem = "Couldn't read " + mSession->Settings().options.demoPath;
+    } else if (!mSession->FailedLibrary().empty()) {
+      mProblem = "Zorbit_Init of library '" + mSession->FailedLibrary() + "' failed (" + LastLogLine() + ")";
+    } else {
+      mProblem = LastLogLine();
+    }
     std::fprintf(stderr, "player: %s\n", mProblem.c_str());
-    if (mSession->Reached() == StartupStep::kMusicReady) continue;  // the last good demo plays on
+    // The loop has ended either way: the last good document comes back (a
+    // plug-in failed to load or start, or the document wants the other kind
+    // of video mode), unless what fails is in it too.
+    if (RestoreLastGood(theTime)) continue;
     if (!WaitForFix()) break;
     mReload = true;
   }

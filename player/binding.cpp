@@ -222,7 +222,7 @@ void CreateSurfaces(Demo& ioDemo, int32_t inWidth, int32_t inHeight, SDL_Surface
   }
 }
 
-int InitLibraries(Demo& ioDemo, void** inHostTable, FILE* inLog) {
+int InitLibraries(Demo& ioDemo, void** inHostTable, FILE* inLog, uint32_t* outFailed) {
   for (uint32_t i = 0; i < ioDemo.libraryCount; ++i) {
     Library& theLibrary = ioDemo.libraries[i];
     if (inLog != nullptr) {
@@ -234,6 +234,7 @@ int InitLibraries(Demo& ioDemo, void** inHostTable, FILE* inLog) {
         std::fprintf(inLog, " *** Library %s failed init! \n", theLibrary.fileName);
         std::fflush(inLog);
       }
+      if (outFailed != nullptr) *outFailed = i;
       return -1;
     }
   }

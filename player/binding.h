@@ -31,8 +31,9 @@ enum { kMaxInputSurfaces = 256 };
 // More than kMaxInputSurfaces input surfaces are refused with a BasicException.
 void CreateSurfaces(Demo& ioDemo, int32_t inWidth, int32_t inHeight, SDL_Surface* inScreen);
 // Calls every Zorbit_Init in order; with inLog, writes progress lines there.
-// 0 when all succeeded; -1 at the first failure (later libraries untouched).
-int InitLibraries(Demo& ioDemo, void** inHostTable, FILE* inLog);
+// 0 when all succeeded; -1 at the first failure (later libraries untouched),
+// whose index goes to outFailed when given.
+int InitLibraries(Demo& ioDemo, void** inHostTable, FILE* inLog, uint32_t* outFailed = nullptr);
 void QuitLibraries(Demo& ioDemo);
 // Frees whatever surfaces exist (also a partly created set) and the arrays.
 void FreeSurfaces(Demo& ioDemo);

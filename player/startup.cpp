@@ -311,7 +311,12 @@ void PlayerSession::StartLibraries() {
   }
 
   if (theVerbose) WriteLog("Initialising libraries: \n");
-  if (InitLibraries(mDemo, mHostTable, theVerbose ? GetLogFile() : nullptr) < 0) throw StepFailure();
+  uint32_t theFailed = 0;
+  if (InitLibraries(mDemo, mHostTable, theVerbose ? GetLogFile() : nullptr, &theFailed) < 0) {
+    const char* theName = mDemo.libraries[theFailed].fileName;
+    mFailedLibrary = theName != nullptr ? theName : "";
+    throw StepFailure();
+  }
   Reach(StartupStep::kLibrariesStarted);
 }
 
@@ -400,14 +405,18 @@ int PlayerSession::Close() {
   return theExitCode;
 }
 
-bool PlayerSession::Reopen(const std::string& inDemoPath, uint32_t inStartMs) {
+bool PlayerSession::Reopen(const std::string& inDemoPath, uint32_t inStartMs, const std::string* inText) {
   if (!mLogOpen || !Reached(StartupStep::kVideoOpen)) return false;
   const std::string thePath = inDemoPath.empty() ? mSettings.options.demoPath : inDemoPath;
   // The new document first, beside the demo that runs: one that does not
   // load changes nothing.
   OwnedDemo theNext;
   bool theLoaded = Guarded([&] {
-    theNext.Load(thePath.c_str());
+    if (inText != nullptr) {
+      theNext.LoadText(*inText, thePath.c_str());
+    } else {
+      theNext.Load(thePath.c_str());
+    }
     if (theNext.demo.useOpenGL != mDemo.useOpenGL)
       throw BasicException("The demo %s draws %s; the open video mode is for a demo drawn %s. Restart the player.\n",
                            thePath.c_str(), theNext.demo.useOpenGL ? "with OpenGL" : "into surfaces",
@@ -424,6 +433,7 @@ bool PlayerSession::Reopen(const std::string& inDemoPath, uint32_t inStartMs) {
   theNext.Release();
   mSettings.options.demoPath = thePath;
   mSettings.options.startMs = inStartMs;
+  mFailedLibrary.clear();
   return Guarded([&] {
     BindLibraries();
     MatchEffects();

@@ -90,8 +90,10 @@ class PlayerSession {
   // In place: the demo is taken down to the open video mode, and
   // inDemoPath (empty: the same document) is brought up again to kMusicReady,
   // to start at inStartMs. A document that does not load, or needs another
-  // video mode, changes nothing. False on failure (logged).
-  bool Reopen(const std::string& inDemoPath, uint32_t inStartMs);
+  // video mode, changes nothing. False on failure (logged). With inText, the
+  // document is that text rather than the file's (the path still names it
+  // and places its libraries).
+  bool Reopen(const std::string& inDemoPath, uint32_t inStartMs, const std::string* inText = nullptr);
   // Shutdown of the reached step; returns the exit code: 0 once the loop was
   // entered, 1 otherwise.
   int Close();
@@ -100,6 +102,8 @@ class PlayerSession {
   const Demo& GetDemo() const { return mDemo; }
   SDL_Surface* GetScreen() const { return mScreen; }
   Mix_Music* GetMusic() const { return mMusic; }  // null without sound or music
+  // The library whose Zorbit_Init failed in the last open, or empty.
+  const std::string& FailedLibrary() const { return mFailedLibrary; }
   const SDL_Config& GetConfig() const { return mConfig; }  // the video and sound set-up in use
   const SessionSettings& Settings() const { return mSettings; }
 
@@ -127,6 +131,7 @@ class PlayerSession {
   bool mLogOpen = false;
   bool mSetupShown = false;
   bool mVideoOpen = false;
+  std::string mFailedLibrary;
   bool mViewportPushed = false;
   bool mFolderEntered = false;
   std::string mOldFolder;

@@ -524,6 +524,10 @@ OwnedDemo::~OwnedDemo() {
 
 void OwnedDemo::Load(const char* inPath) { LoadDemo(inPath, demo, names); }
 
+void OwnedDemo::LoadText(const std::string& inText, const char* inName) {
+  LoadDemoFromMemory(inText.data(), inText.size(), inName, demo, names);
+}
+
 bool OwnedDemo::TryLoad(const char* inPath, std::string& outError) {
   try {
     Load(inPath);

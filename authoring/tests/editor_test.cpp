@@ -1,6 +1,8 @@
 // player --edit as a demo maker uses it, driven with xdotool under the test's
 // X server: pause holds the frame, a broken save keeps the demo and says why
-// on screen, the fixed save reloads at the same demo time, Escape quits.
+// on screen, the fixed save reloads at the same demo time, Escape quits; a
+// plug-in that fails to start keeps the last good demo playing, and one that
+// fails in every version leaves its message on screen until it is fixed.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,7 +45,25 @@ class EditedDemo {
   EditedDemo() : mFolder("editor") {
     Shell("cp -r " ZORBIT_SOURCE_DIR "/demos/showcase/. '" + mFolder.Path() + "/'");
   }
+  ~EditedDemo() {
+    const std::string thePid = ReadFile(mFolder.Path() + "/pid.txt");
+    if (!thePid.empty()) Shell("kill " + thePid + " 2>/dev/null");
+  }
   const std::string& Path() const { return mFolder.Path(); }
+  // player --edit in a 320 x 180 window at the screen's corner, from inStart ms.
+  void Start(const char* inStart) const {
+    const std::string theCommand = "cd '" + mFolder.Path() +
+                                   "' && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 ZORBIT_PLUGIN_PATH=" ZORBIT_BIN_DIR
+                                   " " ZORBIT_BIN_DIR "/player --edit --window 320x180 showcase.xml " +
+                                   std::string(inStart) + " >out.txt 2>&1 & echo $! > pid.txt";
+    ASSERT_EQ(0, Shell(theCommand));
+  }
+  // Escape ends the player.
+  bool Quit() const {
+    Key("Escape");
+    const std::string thePid = ReadFile(mFolder.Path() + "/pid.txt");
+    return WaitFor([&] { return Shell("kill -0 " + thePid + " 2>/dev/null") != 0; }, 10);
+  }
   // The window's pixels (it sits at the screen's top-left corner).
   Image Shot(const std::string& inName) const {
     const std::string thePath = mFolder.Path() + "/" + inName + ".png";
@@ -74,11 +94,7 @@ TEST(Editor, PauseReloadBrokenSaveAndQuitInTheRealPlayer) {
   EditedDemo theDemo;
   const std::string theGood = ReadFile(theDemo.Path() + "/showcase.xml");
   ASSERT_FALSE(theGood.empty());
-  const std::string theCommand = "cd '" + theDemo.Path() +
-                                 "' && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 ZORBIT_PLUGIN_PATH=" ZORBIT_BIN_DIR
-                                 " " ZORBIT_BIN_DIR "/player --edit --window 320x180 showcase.xml 20000 "
-                                 ">out.txt 2>&1 & echo $! > pid.txt";
-  ASSERT_EQ(0, Shell(theCommand));
+  theDemo.Start("20000");
   ASSERT_TRUE(WaitFor([&] { return Drawn(theDemo.Shot("first")); }, 30)) << "the demo never showed";
   sleep(1);
   theDemo.Key("space");
@@ -99,10 +115,59 @@ TEST(Editor, PauseReloadBrokenSaveAndQuitInTheRealPlayer) {
   theDemo.Key("Tab");
   EXPECT_TRUE(WaitFor([&] { return !(theDemo.Shot("display").rgba == thePaused.rgba); }, 5)) << "Tab showed no display";
 
-  theDemo.Key("Escape");
-  const std::string thePid = ReadFile(theDemo.Path() + "/pid.txt");
-  EXPECT_TRUE(WaitFor([&] { return Shell("kill -0 " + thePid + " 2>/dev/null") != 0; }, 10)) << "Escape did not quit";
-  Shell("kill " + thePid + " 2>/dev/null");
+  EXPECT_TRUE(theDemo.Quit()) << "Escape did not quit";
+}
+
+bool HasText(const Image& inImage) {
+  // The message's panel and letters sit in the top-left corner: white pixels there.
+  for (int y = 0; y < 40 && y < inImage.height; ++y)
+    for (int x = 0; x < 200 && x < inImage.width; ++x) {
+      const uint8_t* thePixel = &inImage.rgba[(size_t(y) * inImage.width + x) * 4];
+      if (thePixel[0] > 200 && thePixel[1] > 200 && thePixel[2] > 200) return true;
+    }
+  return false;
+}
+
+TEST(Editor, APlugInThatFailsToStartKeepsTheLastGoodDemoOrItsMessageOnScreen) {
+  if (std::getenv("DISPLAY") == nullptr || Shell("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
+    GTEST_SKIP() << "needs an X display, xdotool and ImageMagick's import (scripts/install-deps)";
+  EditedDemo theDemo;
+  const std::string theGood = ReadFile(theDemo.Path() + "/showcase.xml");
+  const size_t theLibraries = theGood.find("<Libraries>");
+  ASSERT_NE(std::string::npos, theLibraries);
+  ASSERT_EQ(0, Shell("cp " ZORBIT_TEST_PLUGIN_DIR "/initfail.so '" + theDemo.Path() + "/'"));
+  theDemo.Start("20000");
+  ASSERT_TRUE(WaitFor([&] { return Drawn(theDemo.Shot("first")); }, 30)) << "the demo never showed";
+
+  // A library whose Zorbit_Init fails: the last good document comes back and plays on, under the message.
+  std::string theFailing = theGood;
+  theFailing.insert(theLibraries + 11, "<Library FileName=\"initfail.so\"></Library>");
+  theDemo.Save(theFailing);
+  EXPECT_TRUE(WaitFor([&] { return ReadFile(theDemo.Path() + "/out.txt").find("initfail.so") != std::string::npos; }, 10))
+      << ReadFile(theDemo.Path() + "/out.txt");
+  EXPECT_TRUE(WaitFor([&] { return HasText(theDemo.Shot("message")); }, 5)) << "the failure's message is not on screen";
+  const Image theOne = theDemo.Shot("playing1");
+  usleep(700 * 1000);
+  EXPECT_FALSE(theDemo.Shot("playing2").rgba == theOne.rgba) << "the last good demo does not play on";
+
+  // A broken fonts.so beside the document fails the last good version too: the message stays on a still screen.
+  ASSERT_EQ(0, Shell("cp " ZORBIT_TEST_PLUGIN_DIR "/initfail.so '" + theDemo.Path() + "/fonts.so'"));
+  theDemo.Save(theGood);
+  EXPECT_TRUE(WaitFor([&] { return ReadFile(theDemo.Path() + "/out.txt").find("fonts.so") != std::string::npos; }, 10))
+      << ReadFile(theDemo.Path() + "/out.txt");
+  Image theStill;
+  EXPECT_TRUE(WaitFor([&] { theStill = theDemo.Shot("alone"); return HasText(theStill); }, 5))
+      << "no message on the window when nothing could start";
+  usleep(500 * 1000);
+  EXPECT_TRUE(theDemo.Shot("alone2").rgba == theStill.rgba) << "something plays although nothing could start";
+
+  // Fixed: the demo plays again, the message gone.
+  ASSERT_EQ(0, Shell("rm '" + theDemo.Path() + "/fonts.so'"));
+  theDemo.Save(theGood);
+  EXPECT_TRUE(WaitFor([&] { const Image theA = theDemo.Shot("again1"); usleep(300 * 1000);
+                            return !(theDemo.Shot("again2").rgba == theA.rgba); }, 15))
+      << "the fixed demo does not play";
+  EXPECT_TRUE(theDemo.Quit()) << "Escape did not quit";
 }
 
 }  // namespace
