@@ -328,9 +328,12 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
   if (theBar) theBar->Finish();
   if (!theResult.videoPath.empty()) {
     std::string theError;
-    if (!theVideo.Finish(theError) || !theResult.error.empty()) {
-      if (theResult.error.empty()) theResult.error = theError;
-      else if (std::remove(theResult.videoPath.c_str()) == 0) theResult.error += " (the unfinished video was removed)";
+    if (!theVideo.Finish(theError)) {
+      // ffmpeg's own words say why, also when the broken pipe was seen first.
+      theResult.error = theResult.error.empty() ? theError : theResult.error + "; " + theError;
+      theResult.videoPath.clear();
+    } else if (!theResult.error.empty()) {
+      if (std::remove(theResult.videoPath.c_str()) == 0) theResult.error += " (the unfinished video was removed)";
       theResult.videoPath.clear();
     }
   }
