@@ -1,8 +1,10 @@
 // Authoring mode's on-screen display: lines of text on a dark panel in the
 // window's top-left corner, drawn after the demo's frame with the GUI's
-// fonts through the state tracker, which is left as it was found.
+// fonts through the state tracker, which is left as it was found. The panel
+// is composed by the processor and shown as one textured quad.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,5 +29,8 @@ class Overlay {
  private:
   std::unique_ptr<OGLGUIFactory> mFactory;
   std::unique_ptr<OGLFont> mFont;
+  std::vector<uint8_t> mPixels;  // the panel as drawn, premultiplied RGBA
+  unsigned mTexture = 0;         // holds mPixels in its top-left corner
+  int mTextureSide = 0;
   bool mBroken = false;  // the font could not be made: draw nothing rather than fail each frame
 };

@@ -6,6 +6,7 @@
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -165,6 +166,8 @@ OGLFont::OGLFont(const Buffer& inName, int inSize) : GUIFont(inName, inSize), mT
     FT_Done_Glyph(theGlyph);
   }
 
+  mCoverage.resize(theSide * theSide);
+  for (size_t i = 0; i < theSide * theSide; ++i) mCoverage[i] = uint8_t(theTexels[i] >> 24);
   glBindTexture(GL_TEXTURE_2D, mTexture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -246,6 +249,36 @@ void OGLFont::DrawLines(const TextLine* inLines, size_t inCount, double inZ) {
   glPopClientAttrib();
   RestoreTrackedColour();
   PopGlyphState();
+}
+
+void OGLFont::RenderLines(const TextLine* inLines, size_t inCount, uint8_t* ioPixels, int inWidth,
+                          int inHeight) const {
+  for (size_t l = 0; l < inCount; ++l) {
+    const TextLine& theLine = inLines[l];
+    const uint32_t theAlpha = theLine.colour >> 24;
+    const uint32_t theRgb[3] = {(theLine.colour >> 16) & 0xFF, (theLine.colour >> 8) & 0xFF, theLine.colour & 0xFF};
+    ForEachGlyph(theLine.x, *theLine.text, true, [&](int inX, unsigned char inCode) {
+      const Quad q = QuadOf(inX, theLine.y, inCode);
+      const int theCellLeft = mSize * (inCode % 16);
+      const int theCellTop = mSize * (inCode / 16);
+      for (int j = std::max(0, -q.y0); j < q.y1 - q.y0 && q.y0 + j < inHeight; ++j) {
+        if (theCellTop + j >= mAtlasSide) break;
+        const uint8_t* theSource = &mCoverage[size_t(theCellTop + j) * mAtlasSide];
+        uint8_t* theRow = ioPixels + (size_t(q.y0 + j) * inWidth) * 4;
+        for (int i = std::max(0, -q.x0); i < q.x1 - q.x0 && q.x0 + i < inWidth; ++i) {
+          if (theCellLeft + i >= mAtlasSide) break;
+          // Coverage times the colour's alpha, both 0..255, as 0..255*255.
+          const uint32_t theA = theSource[theCellLeft + i] * theAlpha;
+          if (theA == 0) continue;
+          uint8_t* thePixel = theRow + size_t(q.x0 + i) * 4;
+          const uint32_t theKeep = 255 * 255 - theA;
+          for (int c = 0; c < 3; ++c)
+            thePixel[c] = uint8_t((theRgb[c] * theA + thePixel[c] * theKeep + 255 * 255 / 2) / (255 * 255));
+          thePixel[3] = uint8_t((255 * theA + thePixel[3] * theKeep + 255 * 255 / 2) / (255 * 255));
+        }
+      }
+    });
+  }
 }
 
 void OGLFont::DrawGlyph(int inX, int inY, unsigned char inCode, uint32_t inColour, double inZ) {

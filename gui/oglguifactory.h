@@ -6,6 +6,8 @@
 // drawing call, for font building and for font destruction.
 #pragma once
 
+#include <vector>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -32,6 +34,12 @@ class OGLFont : public GUIFont {
     uint32_t colour;
   };
   void DrawLines(const TextLine* inLines, size_t inCount, double inZ);
+  // The same lines drawn by the processor into an image of premultiplied
+  // RGBA bytes (inWidth x inHeight, rows from the top, x and y as
+  // DrawLines's), blended over what it holds; glyphs are clipped to it. A
+  // software renderer shows a whole panel of text as one textured quad far
+  // faster than a quad per glyph.
+  void RenderLines(const TextLine* inLines, size_t inCount, uint8_t* ioPixels, int inWidth, int inHeight) const;
 
   unsigned GetTexture() const { return mTexture; }
   int GetAtlasSide() const { return mAtlasSide; }
@@ -52,6 +60,7 @@ class OGLFont : public GUIFont {
 
   unsigned mTexture;
   int mAtlasSide;
+  std::vector<uint8_t> mCoverage;  // the atlas's alpha, mAtlasSide x mAtlasSide, for RenderLines
 };
 
 class OGLGUIFactory : public GUIFactory {
