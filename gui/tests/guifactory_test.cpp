@@ -277,3 +277,47 @@ TEST(OGLFont, BatchedLinesDrawWhatDrawTextDraws) {
 }
 
 }  // namespace
+
+namespace {
+
+// The display composes its panel by the processor: the same glyphs in the same
+// places and colours as DrawLines blends onto the screen, clipped at the image's edges.
+TEST(OGLFont, LinesRenderedByTheProcessorMatchTheDrawnOnes) {
+  ASSERT_TRUE(EnsureGuiWindow());
+  OGLFont theFont(Buffer("FreeSerif.ttf"), 15);
+  const Buffer theFirst("00:41.000  (41000 ms)");
+  const Buffer theSecond("track 3: fonts.so Text3D\t12 ms");
+  const Buffer theCut("cut at the right and the bottom edge");
+  const OGLFont::TextLine theLines[] = {
+      {6, 6, &theFirst, 0xFFFFD040}, {6, 21, &theSecond, 0x80FFFFFF}, {-4, 230, &theCut, 0xFF40A0FF}};
+  PushProjection(0, 320, 240, 0, -1, 1, true);
+  glClearColor(0.1f, 0.2f, 0.3f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  theFont.DrawLines(theLines, 3, 0.0);
+  const std::vector<uint8_t> theDrawn = ReadPixels(320, 240);
+  PopProjection();
+
+  std::vector<uint8_t> theImage(320 * 240 * 4);
+  for (size_t i = 0; i < theImage.size(); i += 4) {
+    theImage[i] = 26;  // 0.1, 0.2, 0.3 as the framebuffer holds them
+    theImage[i + 1] = 51;
+    theImage[i + 2] = 77;
+    theImage[i + 3] = 255;
+  }
+  const std::vector<uint8_t> theBackground = theImage;
+  theFont.RenderLines(theLines, 3, theImage.data(), 320, 240);
+  int theWorst = 0;
+  size_t theLit = 0;
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 320; ++x)
+      for (int c = 0; c < 3; ++c) {
+        const size_t theAt = (size_t(y) * 320 + x) * 4 + c;
+        const int theOnScreen = theDrawn[theAt];
+        theWorst = std::max(theWorst, std::abs(theOnScreen - int(theImage[theAt])));
+        theLit += theImage[theAt] != theBackground[theAt];
+      }
+  EXPECT_LE(theWorst, 2) << "the composed glyphs differ from the drawn ones";
+  EXPECT_GT(theLit, 300u) << "no text was composed";
+}
+
+}  // namespace
