@@ -34,6 +34,10 @@ bool WaitFor(Condition inCondition, int inSeconds) {
   return inCondition();
 }
 
+bool CanDriveTheScreen() {
+  return std::getenv("DISPLAY") != nullptr && Shell("command -v xdotool >/dev/null && command -v import >/dev/null") == 0;
+}
+
 bool Drawn(const Image& inImage) {
   for (size_t i = 0; i + 2 < inImage.rgba.size(); i += 4)
     if (inImage.rgba[i] > 40 || inImage.rgba[i + 1] > 40 || inImage.rgba[i + 2] > 40) return true;
@@ -89,8 +93,7 @@ class EditedDemo {
 };
 
 TEST(Editor, PauseReloadBrokenSaveAndQuitInTheRealPlayer) {
-  if (std::getenv("DISPLAY") == nullptr || Shell("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
-    GTEST_SKIP() << "needs an X display, xdotool and ImageMagick's import (scripts/install-deps)";
+  if (!CanDriveTheScreen()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick's import (scripts/install-deps)";
   EditedDemo theDemo;
   const std::string theGood = ReadFile(theDemo.Path() + "/showcase.xml");
   ASSERT_FALSE(theGood.empty());
@@ -129,8 +132,7 @@ bool HasText(const Image& inImage) {
 }
 
 TEST(Editor, APlugInThatFailsToStartKeepsTheLastGoodDemoOrItsMessageOnScreen) {
-  if (std::getenv("DISPLAY") == nullptr || Shell("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
-    GTEST_SKIP() << "needs an X display, xdotool and ImageMagick's import (scripts/install-deps)";
+  if (!CanDriveTheScreen()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick's import (scripts/install-deps)";
   EditedDemo theDemo;
   const std::string theGood = ReadFile(theDemo.Path() + "/showcase.xml");
   const size_t theLibraries = theGood.find("<Libraries>");
