@@ -65,7 +65,7 @@ void* LoadFreshCopy(const std::string& inPath) {
   const char* theTemp = std::getenv("TMPDIR");
   const std::string theFolders[] = {theSlash == std::string::npos ? "." : inPath.substr(0, theSlash),
                                     theTemp != nullptr && *theTemp != '\0' ? theTemp : "/tmp"};
-  const int theSource = open(inPath.c_str(), O_RDONLY | O_CLOEXEC);
+  const int theSource = open(inPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (theSource < 0) return nullptr;
   void* theHandle = nullptr;
   bool theCopied = false;
@@ -90,7 +90,8 @@ void* LoadObject(const std::string& inPath) {
   struct stat theFile;
   if (stat(inPath.c_str(), &theFile) != 0) return SDL_LoadObject(inPath.c_str());
   auto theMapped = gMappedFiles.find(inPath);
-  if (theMapped != gMappedFiles.end() && !SameFile(theMapped->second, theFile)) {
+  // Only a regular file is copied: reading a pipe or a device put in its place could block or never end.
+  if (theMapped != gMappedFiles.end() && !SameFile(theMapped->second, theFile) && S_ISREG(theFile.st_mode)) {
     if (void* theResident = dlopen(inPath.c_str(), RTLD_LAZY | RTLD_NOLOAD)) {
       dlclose(theResident);
       return LoadFreshCopy(inPath);
