@@ -18,8 +18,8 @@
 #include "filewatcher.h"
 #include "frameloop.h"
 #include "musicclock.h"
-#include "oglstate.h"
 #include "nametable.h"
+#include "oglstate.h"
 #include "overlay.h"
 #include "sdlconfig.h"
 #include "setupchoices.h"
@@ -365,10 +365,12 @@ int Editor::Run() {
     }
     if (!theRead) {
       mProblem = "Couldn't read " + mSession->Settings().options.demoPath;
+      WriteLogF("%s\n", mProblem.c_str());
     } else if (!mSession->FailedLibrary().empty()) {
       mProblem = "Zorbit_Init of library '" + mSession->FailedLibrary() + "' failed (" + LastLogLine() + ")";
+      WriteLogF("%s\n", mProblem.c_str());
     } else {
-      mProblem = LastLogLine();
+      mProblem = LastLogLine();  // the log has it already
     }
     std::fprintf(stderr, "player: %s\n", mProblem.c_str());
     // The loop has ended either way: the last good document comes back (a

@@ -148,6 +148,8 @@ TEST(Editor, APlugInThatFailsToStartKeepsTheLastGoodDemoOrItsMessageOnScreen) {
   EXPECT_TRUE(WaitFor([&] { return ReadFile(theDemo.Path() + "/out.txt").find("initfail.so") != std::string::npos; }, 10))
       << ReadFile(theDemo.Path() + "/out.txt");
   EXPECT_TRUE(WaitFor([&] { return HasText(theDemo.Shot("message")); }, 5)) << "the failure's message is not on screen";
+  EXPECT_NE(std::string::npos, ReadFile(theDemo.Path() + "/Errorlog.txt").find("Zorbit_Init of library 'initfail.so' failed"))
+      << ReadFile(theDemo.Path() + "/Errorlog.txt");
   const Image theOne = theDemo.Shot("playing1");
   usleep(700 * 1000);
   EXPECT_FALSE(theDemo.Shot("playing2").rgba == theOne.rgba) << "the last good demo does not play on";
