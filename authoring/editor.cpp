@@ -151,13 +151,19 @@ class Editor {
   std::vector<std::string> DisplayLines(const Demo& inDemo, uint32_t inTime) const;
   // Brought up (again): the end of the transport, the music, the watches.
   void Adopt();
-  // No demo could be brought up: the message on a dark screen until the
-  // next save, or quit. False on quit.
+  // Reads the saved document and loads it beside the running demo: true
+  // with it in mNext, else false with the problem reported.
+  bool TakeSave();
+  // Shown until a good save, and on standard error; written to the log
+  // unless it came from there.
+  void Report(std::string inProblem, bool inLogged);
+  // No demo could be brought up: the message on a dark screen until a save
+  // that loads, or quit. False on quit.
   bool WaitForFix();
   // The failure's message alone on a cleared window, through the session's
   // tracker when one is current, else through one of its own.
   void ShowProblemAlone();
-  std::vector<std::string> ProblemLines() const;
+  std::vector<std::string> ProblemLines(const char* inHeading) const;
   // After a reload failed at inTime: the last good document again, in place.
   bool RestoreLastGood(uint32_t inTime);
 
@@ -175,6 +181,8 @@ class Editor {
   bool mSyncPause = false;    // the music was (re)started: pause it if the transport is paused
   std::string mProblem;       // the last failed reload's message, shown until a good one
   std::string mGoodText;      // the document as last brought up
+  std::unique_ptr<OwnedDemo> mNext;  // the save that loaded, brought up at the reload
+  std::string mNextText;             // its text
   uint32_t mLastFrameMs = 0;  // wall time of the previous frame
   double mFrameMs = 0;        // smoothed frame time
 };
@@ -231,22 +239,15 @@ void Editor::AfterDraw(const Demo& inDemo, uint32_t inTime) {
   if (mWatcher.Poll(theNow)) {
     mWatcher.TakeChanged();
     // A save that does not load leaves the demo running as it is.
-    std::string theProblem;
-    if (OwnedDemo().TryLoad(mSession->Settings().options.demoPath.c_str(), theProblem)) {
+    if (TakeSave()) {
       mReload = true;
       mSession->Stop();
-    } else {
-      mProblem = theProblem;
-      WriteLog(theProblem.c_str());
-      std::fprintf(stderr, "player: %s", theProblem.c_str());
     }
   }
   SDL_Surface* theScreen = SDL_GetVideoSurface();
   if (theScreen == nullptr || !inDemo.useOpenGL) return;
   if (!mProblem.empty()) {
-    std::vector<std::string> theLines = ProblemLines();
-    theLines.front() = "The saved demo does not start; still playing the last good one:";
-    mOverlay.Draw(theScreen->w, theScreen->h, theLines);
+    mOverlay.Draw(theScreen->w, theScreen->h, ProblemLines("The saved demo does not start; still playing the last good one:"));
   } else if (mShowDisplay) {
     mOverlay.Draw(theScreen->w, theScreen->h, DisplayLines(inDemo, inTime));
   }
@@ -274,11 +275,32 @@ void Editor::Adopt() {
   mSyncPause = true;
 }
 
-std::vector<std::string> Editor::ProblemLines() const {
-  std::string theProblem = mProblem;
-  while (!theProblem.empty() && theProblem.back() == '\n') theProblem.pop_back();
-  return {"The saved demo does not start; fix it and save again (Escape quits):", theProblem};
+bool Editor::TakeSave() {
+  const std::string& thePath = mSession->Settings().options.demoPath;
+  std::string theText;
+  if (!ReadDocument(thePath, theText)) {
+    Report("Couldn't read " + thePath, false);
+    return false;
+  }
+  auto theNext = std::make_unique<OwnedDemo>();
+  std::string theProblem;
+  if (!theNext->TryLoadText(theText, thePath.c_str(), theProblem)) {
+    Report(theProblem, false);
+    return false;
+  }
+  mNext = std::move(theNext);
+  mNextText = std::move(theText);
+  return true;
 }
+
+void Editor::Report(std::string inProblem, bool inLogged) {
+  while (!inProblem.empty() && inProblem.back() == '\n') inProblem.pop_back();
+  if (!inLogged) WriteLogF("%s\n", inProblem.c_str());
+  std::fprintf(stderr, "player: %s\n", inProblem.c_str());
+  mProblem = std::move(inProblem);
+}
+
+std::vector<std::string> Editor::ProblemLines(const char* inHeading) const { return {inHeading, mProblem}; }
 
 void Editor::ShowProblemAlone() {
   SDL_Surface* theScreen = SDL_GetVideoSurface();
@@ -291,7 +313,7 @@ void Editor::ShowProblemAlone() {
   }
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  mOverlay.Draw(theScreen->w, theScreen->h, ProblemLines());
+  mOverlay.Draw(theScreen->w, theScreen->h, ProblemLines("The saved demo does not start; fix it and save again (Escape quits):"));
   SDL_GL_SwapBuffers();
   // The font lives no longer than the tracker it was made with.
   mOverlay.Release();
@@ -309,18 +331,20 @@ bool Editor::WaitForFix() {
     }
     if (mWatcher.Poll(SDL_GetTicks())) {
       mWatcher.TakeChanged();
-      return true;
+      if (TakeSave()) return true;
+      ShowProblemAlone();  // the new save's message
     }
     SDL_Delay(20);
   }
 }
 
 bool Editor::RestoreLastGood(uint32_t inTime) {
-  if (mGoodText.empty()) return false;
-  const std::string theProblem = mProblem;
-  if (!mSession->Reopen("", inTime, &mGoodText)) return false;
-  mProblem = theProblem;  // shown over the last good demo until a good save
-  Adopt();
+  OwnedDemo theGood;
+  std::string theIgnored;  // it loaded when it was brought up
+  if (mGoodText.empty() || !theGood.TryLoadText(mGoodText, mSession->Settings().options.demoPath.c_str(), theIgnored))
+    return false;
+  if (!mSession->Reopen(theGood, "", inTime)) return false;
+  Adopt();  // under the problem's message, until a good save
   return true;
 }
 
@@ -354,25 +378,21 @@ int Editor::Run() {
     if (!mReload) break;  // the viewer quit
     mReload = false;
     const uint32_t theTime = mTransport.NowMs();
-    // The text read once is the text brought up, and kept as the last good one.
-    std::string theText;
-    const bool theRead = ReadDocument(mSession->Settings().options.demoPath, theText);
-    if (theRead && mSession->Reopen("", theTime, &theText)) {
+    // The save checked when it was seen is the one brought up, and its text
+    // is kept as the last good one.
+    const bool theOpened = mSession->Reopen(*mNext, "", theTime);
+    mNext.reset();
+    if (theOpened) {
       mProblem.clear();
-      mGoodText = theText;
+      mGoodText = std::move(mNextText);
       Adopt();
       continue;
     }
-    if (!theRead) {
-      mProblem = "Couldn't read " + mSession->Settings().options.demoPath;
-      WriteLogF("%s\n", mProblem.c_str());
-    } else if (!mSession->FailedLibrary().empty()) {
-      mProblem = "Zorbit_Init of library '" + mSession->FailedLibrary() + "' failed (" + LastLogLine() + ")";
-      WriteLogF("%s\n", mProblem.c_str());
+    if (!mSession->FailedLibrary().empty()) {
+      Report("Zorbit_Init of library '" + mSession->FailedLibrary() + "' failed (" + LastLogLine() + ")", false);
     } else {
-      mProblem = LastLogLine();  // the log has it already
+      Report(LastLogLine(), true);
     }
-    std::fprintf(stderr, "player: %s\n", mProblem.c_str());
     // The loop has ended either way: the last good document comes back (a
     // plug-in failed to load or start, or the document wants the other kind
     // of video mode), unless what fails is in it too.

@@ -405,32 +405,34 @@ int PlayerSession::Close() {
   return theExitCode;
 }
 
-bool PlayerSession::Reopen(const std::string& inDemoPath, uint32_t inStartMs, const std::string* inText) {
+bool PlayerSession::Reopen(const std::string& inDemoPath, uint32_t inStartMs) {
   if (!mLogOpen || !Reached(StartupStep::kVideoOpen)) return false;
   const std::string thePath = inDemoPath.empty() ? mSettings.options.demoPath : inDemoPath;
   // The new document first, beside the demo that runs: one that does not
   // load changes nothing.
   OwnedDemo theNext;
-  bool theLoaded = Guarded([&] {
-    if (inText != nullptr) {
-      theNext.LoadText(*inText, thePath.c_str());
-    } else {
-      theNext.Load(thePath.c_str());
-    }
-    if (theNext.demo.useOpenGL != mDemo.useOpenGL)
+  if (!Guarded([&] { theNext.Load(thePath.c_str()); })) return false;
+  return Reopen(theNext, thePath, inStartMs);
+}
+
+bool PlayerSession::Reopen(OwnedDemo& ioNext, const std::string& inDemoPath, uint32_t inStartMs) {
+  if (!mLogOpen || !Reached(StartupStep::kVideoOpen)) return false;
+  const std::string thePath = inDemoPath.empty() ? mSettings.options.demoPath : inDemoPath;
+  const bool theSameMode = Guarded([&] {
+    if (ioNext.demo.useOpenGL != mDemo.useOpenGL)
       throw BasicException("The demo %s draws %s; the open video mode is for a demo drawn %s. Restart the player.\n",
-                           thePath.c_str(), theNext.demo.useOpenGL ? "with OpenGL" : "into surfaces",
+                           thePath.c_str(), ioNext.demo.useOpenGL ? "with OpenGL" : "into surfaces",
                            mDemo.useOpenGL ? "with OpenGL" : "into surfaces");
   });
-  if (!theLoaded) return false;
+  if (!theSameMode) return false;
 
   CloseDemo();
   DestroyDemo(mDemo);
   ResetPlayerGlobals();
   mStep = StartupStep::kVideoOpen;
-  mDemo = theNext.demo;
-  GetNameTable() = theNext.names;
-  theNext.Release();
+  mDemo = ioNext.demo;
+  GetNameTable() = ioNext.names;
+  ioNext.Release();
   mSettings.options.demoPath = thePath;
   mSettings.options.startMs = inStartMs;
   mFailedLibrary.clear();

@@ -17,6 +17,7 @@
 #include "zorbit.h"
 
 class OGLState;
+class OwnedDemo;
 struct OGLViewport;
 struct _Mix_Music;
 typedef struct _Mix_Music Mix_Music;
@@ -90,10 +91,11 @@ class PlayerSession {
   // In place: the demo is taken down to the open video mode, and
   // inDemoPath (empty: the same document) is brought up again to kMusicReady,
   // to start at inStartMs. A document that does not load, or needs another
-  // video mode, changes nothing. False on failure (logged). With inText, the
-  // document is that text rather than the file's (the path still names it
-  // and places its libraries).
-  bool Reopen(const std::string& inDemoPath, uint32_t inStartMs, const std::string* inText = nullptr);
+  // video mode, changes nothing. False on failure (logged).
+  bool Reopen(const std::string& inDemoPath, uint32_t inStartMs);
+  // The same with a document loaded beforehand, which ioNext hands over when
+  // it is brought up; inDemoPath names it and places its libraries.
+  bool Reopen(OwnedDemo& ioNext, const std::string& inDemoPath, uint32_t inStartMs);
   // Shutdown of the reached step; returns the exit code: 0 once the loop was
   // entered, 1 otherwise.
   int Close();

@@ -524,18 +524,28 @@ OwnedDemo::~OwnedDemo() {
 
 void OwnedDemo::Load(const char* inPath) { LoadDemo(inPath, demo, names); }
 
-void OwnedDemo::LoadText(const std::string& inText, const char* inName) {
-  LoadDemoFromMemory(inText.data(), inText.size(), inName, demo, names);
-}
+namespace {
 
-bool OwnedDemo::TryLoad(const char* inPath, std::string& outError) {
+// inLoad's BasicException as false with its message.
+template <typename Load>
+bool Catching(Load inLoad, std::string& outError) {
   try {
-    Load(inPath);
+    inLoad();
     return true;
   } catch (const BasicException& inFailure) {
     outError = inFailure.GetMessage();
     return false;
   }
+}
+
+}  // namespace
+
+bool OwnedDemo::TryLoad(const char* inPath, std::string& outError) {
+  return Catching([&] { Load(inPath); }, outError);
+}
+
+bool OwnedDemo::TryLoadText(const std::string& inText, const char* inName, std::string& outError) {
+  return Catching([&] { LoadDemoFromMemory(inText.data(), inText.size(), inName, demo, names); }, outError);
 }
 
 void OwnedDemo::Release() {

@@ -30,10 +30,10 @@ class OwnedDemo {
 
   // As LoadDemo: throws BasicException.
   void Load(const char* inPath);
-  // As LoadDemoFromMemory: inText is the document named inName.
-  void LoadText(const std::string& inText, const char* inName);
   // False with the loader's message in outError.
   bool TryLoad(const char* inPath, std::string& outError);
+  // As LoadDemoFromMemory: inText is the document named inName.
+  bool TryLoadText(const std::string& inText, const char* inName, std::string& outError);
   // Hands demo and names over: whoever took them frees them from now on.
   void Release();
 
