@@ -201,56 +201,6 @@ OGLFont::Quad OGLFont::QuadOf(int inX, int inY, unsigned char inCode) const {
   return theQuad;
 }
 
-void OGLFont::PushGlyphState() {
-  PushTexture2D(true);
-  PushTextureUsed(mTexture);
-  PushState(STATE_BLEND, 1);
-  PushState(STATE_BLEND_SRC, GL_SRC_ALPHA);
-  PushState(STATE_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA);
-}
-
-void OGLFont::PopGlyphState() {
-  PopState(STATE_BLEND_SRC);
-  PopState(STATE_BLEND_DST);
-  PopState(STATE_BLEND);
-  PopTexture2D();
-  PopTextureUsed();
-}
-
-void OGLFont::DrawLines(const TextLine* inLines, size_t inCount, double inZ) {
-  PushGlyphState();
-  // Client arrays rather than a call per vertex: thousands of immediate-mode
-  // calls cost more than the drawing itself.
-  std::vector<GLfloat> theVertices, theTexels, theColours;
-  const GLfloat theZ = GLfloat(inZ);
-  for (size_t l = 0; l < inCount; ++l) {
-    const TextLine& theLine = inLines[l];
-    GLdouble r, g, b, a;
-    ColourOf(theLine.colour, r, g, b, a);
-    ForEachGlyph(theLine.x, *theLine.text, true, [&](int inX, unsigned char inCode) {
-      const Quad q = QuadOf(inX, theLine.y, inCode);
-      theVertices.insert(theVertices.end(), {GLfloat(q.x0), GLfloat(q.y1), theZ, GLfloat(q.x1), GLfloat(q.y1), theZ,
-                                             GLfloat(q.x1), GLfloat(q.y0), theZ, GLfloat(q.x0), GLfloat(q.y0), theZ});
-      theTexels.insert(theTexels.end(), {GLfloat(q.s0), GLfloat(q.t1), GLfloat(q.s1), GLfloat(q.t1), GLfloat(q.s1),
-                                         GLfloat(q.t0), GLfloat(q.s0), GLfloat(q.t0)});
-      for (int v = 0; v < 4; ++v) theColours.insert(theColours.end(), {GLfloat(r), GLfloat(g), GLfloat(b), GLfloat(a)});
-    });
-  }
-  glNormal3d(0.0, 0.0, 1.0);
-  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glEnableClientState(GL_COLOR_ARRAY);
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glVertexPointer(3, GL_FLOAT, 0, theVertices.data());
-  glTexCoordPointer(2, GL_FLOAT, 0, theTexels.data());
-  glColorPointer(4, GL_FLOAT, 0, theColours.data());
-  glDrawArrays(GL_QUADS, 0, GLsizei(theVertices.size() / 3));
-  glPopClientAttrib();
-  RestoreTrackedColour();
-  PopGlyphState();
-}
-
 void OGLFont::RenderLines(const TextLine* inLines, size_t inCount, uint8_t* ioPixels, int inWidth,
                           int inHeight) const {
   for (size_t l = 0; l < inCount; ++l) {
@@ -282,7 +232,11 @@ void OGLFont::RenderLines(const TextLine* inLines, size_t inCount, uint8_t* ioPi
 }
 
 void OGLFont::DrawGlyph(int inX, int inY, unsigned char inCode, uint32_t inColour, double inZ) {
-  PushGlyphState();
+  PushTexture2D(true);
+  PushTextureUsed(mTexture);
+  PushState(STATE_BLEND, 1);
+  PushState(STATE_BLEND_SRC, GL_SRC_ALPHA);
+  PushState(STATE_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA);
   const Quad q = QuadOf(inX, inY, inCode);
   GLdouble r, g, b, a;
   ColourOf(inColour, r, g, b, a);
@@ -301,7 +255,11 @@ void OGLFont::DrawGlyph(int inX, int inY, unsigned char inCode, uint32_t inColou
   glEnd();
   // The glyph colour bypassed the tracker: keep OpenGL in line with it.
   RestoreTrackedColour();
-  PopGlyphState();
+  PopState(STATE_BLEND_SRC);
+  PopState(STATE_BLEND_DST);
+  PopState(STATE_BLEND);
+  PopTexture2D();
+  PopTextureUsed();
 }
 
 // ---- OGLGUIFactory -------------------------------------------------------------

@@ -25,20 +25,17 @@ class OGLFont : public GUIFont {
   ~OGLFont() override;
 
   void DrawGlyph(int inX, int inY, unsigned char inCode, uint32_t inColour, double inZ) override;
-  // Lines of text in one batch: the states set once and one glBegin for
-  // every glyph, which a software renderer draws far faster than a call per
-  // glyph. Blanks draw nothing; the pixels are DrawText's, line by line.
+  // A line of text as DrawText draws it.
   struct TextLine {
-    int x, y;  // as DrawText's
+    int x, y;
     const Buffer* text;
     uint32_t colour;
   };
-  void DrawLines(const TextLine* inLines, size_t inCount, double inZ);
-  // The same lines drawn by the processor into an image of premultiplied
-  // RGBA bytes (inWidth x inHeight, rows from the top, x and y as
-  // DrawLines's), blended over what it holds; glyphs are clipped to it. A
-  // software renderer shows a whole panel of text as one textured quad far
-  // faster than a quad per glyph.
+  // Lines drawn by the processor into an image of premultiplied RGBA bytes
+  // (inWidth x inHeight, rows from the top), blended over what it holds, in
+  // DrawText's pixels; glyphs are clipped to the image. A software renderer
+  // shows a whole panel of text as one textured quad far faster than a quad
+  // per glyph.
   void RenderLines(const TextLine* inLines, size_t inCount, uint8_t* ioPixels, int inWidth, int inHeight) const;
 
   unsigned GetTexture() const { return mTexture; }
@@ -54,9 +51,6 @@ class OGLFont : public GUIFont {
     double s0, t0, s1, t1;
   };
   Quad QuadOf(int inX, int inY, unsigned char inCode) const;
-  // Texturing with the atlas and alpha blending, and back.
-  void PushGlyphState();
-  void PopGlyphState();
 
   unsigned mTexture;
   int mAtlasSide;

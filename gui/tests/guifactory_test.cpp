@@ -248,40 +248,8 @@ TEST_F(GuiFactoryDeathTest, PoppingAnEmptyClipStackEndsTheProgram) {
   EXPECT_DEATH(GetFactory()->PopClipRect(), "clip stack underflow");
 }
 
-}  // namespace
-
-namespace {
-
-// Authoring's display draws its lines in one batch: the same pixels as the
-// glyph-by-glyph DrawText, blanks and colours included.
-TEST(OGLFont, BatchedLinesDrawWhatDrawTextDraws) {
-  ASSERT_TRUE(EnsureGuiWindow());
-  OGLFont theFont(Buffer("FreeSerif.ttf"), 15);
-  const Buffer theFirst("00:41.000  (41000 ms)");
-  const Buffer theSecond("track 3: fonts.so Text3D\t12 ms");
-  PushProjection(0, 320, 240, 0, -1, 1, true);
-  glClearColor(0.1f, 0.2f, 0.3f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  theFont.DrawText(6, 6, theFirst, 0xFFFFD040, true, 0.0);
-  theFont.DrawText(6, 21, theSecond, 0xFFFFFFFF, true, 0.0);
-  const std::vector<uint8_t> theOneByOne = ReadPixels(320, 240);
-  glClear(GL_COLOR_BUFFER_BIT);
-  const OGLFont::TextLine theLines[] = {{6, 6, &theFirst, 0xFFFFD040}, {6, 21, &theSecond, 0xFFFFFFFF}};
-  theFont.DrawLines(theLines, 2, 0.0);
-  const std::vector<uint8_t> theBatched = ReadPixels(320, 240);
-  PopProjection();
-  EXPECT_TRUE(theOneByOne == theBatched);
-  size_t theLit = 0;
-  for (size_t i = 0; i < theBatched.size(); i += 4) theLit += theBatched[i] > 128;
-  EXPECT_GT(theLit, 100u) << "no text was drawn";
-}
-
-}  // namespace
-
-namespace {
-
 // The display composes its panel by the processor: the same glyphs in the same
-// places and colours as DrawLines blends onto the screen, clipped at the image's edges.
+// places and colours as DrawText blends onto the screen, clipped at the image's edges.
 TEST(OGLFont, LinesRenderedByTheProcessorMatchTheDrawnOnes) {
   ASSERT_TRUE(EnsureGuiWindow());
   OGLFont theFont(Buffer("FreeSerif.ttf"), 15);
@@ -293,7 +261,8 @@ TEST(OGLFont, LinesRenderedByTheProcessorMatchTheDrawnOnes) {
   PushProjection(0, 320, 240, 0, -1, 1, true);
   glClearColor(0.1f, 0.2f, 0.3f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
-  theFont.DrawLines(theLines, 3, 0.0);
+  for (const OGLFont::TextLine& theLine : theLines)
+    theFont.DrawText(theLine.x, theLine.y, *theLine.text, theLine.colour, true, 0.0);
   const std::vector<uint8_t> theDrawn = ReadPixels(320, 240);
   PopProjection();
 
