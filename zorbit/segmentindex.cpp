@@ -7,14 +7,6 @@ namespace {
 
 size_t gLive = 0;
 
-// The index inMulti may use: its own, built for its current arrays.
-SegmentIndex* UsableIndex(const MultiParam& inMulti) {
-  SegmentIndex* theIndex = inMulti.index;
-  if (theIndex == nullptr || theIndex->owner != &inMulti) return nullptr;
-  if (theIndex->times != inMulti.times || theIndex->count != inMulti.segmentCount) return nullptr;
-  return theIndex;
-}
-
 }  // namespace
 
 void BuildSegmentIndex(MultiParam* inMulti) {
@@ -48,7 +40,7 @@ bool HasSegmentIndex(const MultiParam* inMulti) {
 size_t LiveSegmentIndexCount() { return gLive; }
 
 uint32_t FindSegmentIndexed(const MultiParam& inMulti, uint32_t inTime, uint32_t inStart, uint32_t& outAcc) {
-  SegmentIndex* theIndex = UsableIndex(inMulti);
+  SegmentIndex* theIndex = UsableSegmentIndex(inMulti);
   const uint32_t theCount = inMulti.segmentCount;
   if (theIndex == nullptr) return FindSegmentLinear(inMulti, inTime, inStart, outAcc);
   const uint64_t* theEnds = theIndex->ends.data();

@@ -38,8 +38,7 @@ struct SegmentIndex {
 };
 
 // Builds the index of inMulti (a no-op for short curves), replacing one it
-// had. Allocates; call it when the record is complete,
-// before evaluation.
+// had. Allocates; call it when the record is complete, before evaluation.
 void BuildSegmentIndex(MultiParam* inMulti);
 // Frees the index of inMulti, if it owns one, and clears the slot;
 // DestroyParam calls it.
@@ -62,15 +61,22 @@ inline uint32_t FindSegmentLinear(const MultiParam& inMulti, uint32_t inTime, ui
   return theI;
 }
 
+// The index inMulti may use: its own, built for its current arrays; or null.
+inline SegmentIndex* UsableSegmentIndex(const MultiParam& inMulti) {
+  SegmentIndex* theIndex = inMulti.index;
+  if (theIndex == nullptr || theIndex->owner != &inMulti) return nullptr;
+  if (theIndex->times != inMulti.times || theIndex->count != inMulti.segmentCount) return nullptr;
+  return theIndex;
+}
+
 // The same answer through the index (the walk when the record has no usable
 // index); updates the hint.
 uint32_t FindSegmentIndexed(const MultiParam& inMulti, uint32_t inTime, uint32_t inStart, uint32_t& outAcc);
 
 inline uint32_t FindSegment(const MultiParam& inMulti, uint32_t inTime, uint32_t inStart, uint32_t& outAcc) {
   if (inMulti.segmentCount < ZORBIT_INDEXED_SEGMENTS) return FindSegmentLinear(inMulti, inTime, inStart, outAcc);
-  const SegmentIndex* theIndex = inMulti.index;
-  if (theIndex != nullptr && theIndex->hintStart == inStart && inTime - theIndex->hintFrom < theIndex->hintLength &&
-      theIndex->owner == &inMulti && theIndex->times == inMulti.times && theIndex->count == inMulti.segmentCount) {
+  const SegmentIndex* theIndex = UsableSegmentIndex(inMulti);
+  if (theIndex != nullptr && theIndex->hintStart == inStart && inTime - theIndex->hintFrom < theIndex->hintLength) {
     outAcc = theIndex->hintFrom;
     return theIndex->hint;
   }
