@@ -80,6 +80,7 @@ enum : int32_t {
   KIND_FONT = ZORBIT_KIND('F', 'O', 'N', 'T'),   // 0x464F4E54, ResourceFont, by fonts.so
   KIND_3DWR = ZORBIT_KIND('3', 'D', 'W', 'R'),   // 0x33445752, a "3D group" Node3D, by scene.so
   KIND_SWRM = ZORBIT_KIND('S', 'W', 'R', 'M'),   // 0x5357524D, SwarmRecord, by swarm.so
+  KIND_MUSC = ZORBIT_KIND('M', 'U', 'S', 'C'),   // 0x4D555343, MusicRecord, by the player
 };
 static_assert(KIND_BEAT == 0x42454154 && KIND_3DWR == 0x33445752, "kind codes");
 
@@ -105,7 +106,8 @@ typedef bool (*ReleaseFunction)(const char* name, void* resource);
 // producer, and the record stays where it is until the user's matching
 // releaseResource or the producer's Zorbit_Quit, whichever comes first.
 // Nothing a producer handed out outlives its Zorbit_Quit. The records:
-//   BeatRecord, Grid, TextureRecord, SwarmRecord  this header, below
+//   BeatRecord, Grid, TextureRecord, SwarmRecord,
+//   MusicRecord                                   this header, below
 //   ResourceFont (FONT)                           plugins/fonts/resourcefont.h
 //   Node3D, GroupNode3D (3DWR) and the nodes      lattice/ (node3d.h, groupnode3d.h, ...)
 //   OGLState (HOST_STATE)                         glstate/oglstate.h
@@ -243,3 +245,25 @@ struct SwarmRecord {
 static_assert(sizeof(SwarmRecord) == 32 && offsetof(SwarmRecord, positions) == 8 &&
                   offsetof(SwarmRecord, colours) == 16 && offsetof(SwarmRecord, alpha) == 24,
               "SwarmRecord layout");
+
+// The demo's music at the current frame's demo time (kind MUSC), produced by
+// the player itself for any name: the analysis is a function of the demo
+// time alone, so a frame shows the same values on screen, after a seek or a
+// pause, and in a capture at any frame rate. Before the music starts, after
+// it ends and when it cannot be decoded, every value is silence (zero bytes
+// and magnitudes, waveform bytes 128). Good for the call, like every other
+// resource; serial changes whenever the contents do, so a user that uploads
+// the record (a texture) does so once per change. Fixed 9232-byte layout.
+struct MusicRecord {
+  uint32_t time;        // ms: the demo time this record describes
+  int32_t sampleRate;   // Hz of the music; 0 when there is none to analyse
+  uint32_t length;      // ms: the music's length; 0 when there is none
+  uint32_t serial;      // changes whenever the contents below change
+  uint8_t levels[2][512];  // [0]: spectrum bytes (-100 dB .. -30 dB onto 0..255),
+                           // [1]: waveform bytes 128 * (1 + v) of the last 512 samples
+  float spectrum[1024];    // linear magnitude over N of bins 0..1023, bin k at k * sampleRate / 2048 Hz
+  float smoothed[1024];    // the same, smoothed over time (music/README.md says how)
+};
+static_assert(sizeof(MusicRecord) == 9232 && offsetof(MusicRecord, levels) == 16 &&
+                  offsetof(MusicRecord, spectrum) == 1040 && offsetof(MusicRecord, smoothed) == 5136,
+              "MusicRecord layout");
