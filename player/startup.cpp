@@ -21,10 +21,10 @@
 #include "basicexception.h"
 #include "binding.h"
 #include "displaycheck.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "gamma.h"
 #include "nametable.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "paramanim.h"
 #include "resourceregistry.h"
 #include "sdlconfig.h"

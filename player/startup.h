@@ -14,7 +14,7 @@
 #include "frameloop.h"
 #include "options.h"
 #include "sdlconfig.h"
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 class OGLState;
 class OwnedDemo;
