@@ -445,9 +445,9 @@ bool PlayerSession::Reopen(OwnedDemo& ioNext, const std::string& inDemoPath, uin
   });
 }
 
-int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
+int RunPlayer(const PlayerOptions& inOptions, const PlayerHooks& inHooks) {
   SessionSettings theSettings;
-  theSettings.options = ParseCommandLine(argc, argv);
+  theSettings.options = inOptions;
   theSettings.allowSetupWindow = inHooks.allowSetupWindow;
   theSettings.config = inHooks.config;
   theSettings.clock = inHooks.clock;
