@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "basicexception.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "demo.h"
 #include "driverpositions.h"
 #include "nametable.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "paramanim.h"
 
 namespace {
