@@ -27,6 +27,7 @@ const unsigned kMaxLanes = 12;  // curves shown in one bar; the others are liste
 const double kMinKeySpacing = 4;   // keys closer than this on average are not marked
 const double kMinTickSpacing = 3;  // beat ticks closer than this are not drawn
 const double kDenseWidth = 3;      // a track whose events would average less than this is summarised
+const uint32_t kMostBars = 5000;   // beyond this many bars in one picture the busiest tracks are summarised too
 
 // Colours, 0xAARRGGBB.
 const uint32_t kBackground = 0xFFF7F7F4;
@@ -252,6 +253,26 @@ TimelineSummary Summarise(const Track& inTrack, uint32_t inIndex, const TimeAxis
   return theSummary;
 }
 
+// The tracks to summarise: those with more events than inDenseCount, then
+// the busiest others until the picture holds at most kMostBars bars.
+std::vector<bool> DenseTracks(const std::vector<uint32_t>& inVisible, double inDenseCount) {
+  std::vector<bool> theDense(inVisible.size(), false);
+  std::vector<uint32_t> theOthers;
+  uint64_t theBars = 0;
+  for (uint32_t t = 0; t < inVisible.size(); ++t) {
+    theDense[t] = inVisible[t] > inDenseCount;
+    if (theDense[t]) continue;
+    theOthers.push_back(t);
+    theBars += inVisible[t];
+  }
+  std::stable_sort(theOthers.begin(), theOthers.end(), [&](uint32_t inA, uint32_t inB) { return inVisible[inA] > inVisible[inB]; });
+  for (size_t i = 0; i < theOthers.size() && theBars > kMostBars; ++i) {
+    theDense[theOthers[i]] = true;
+    theBars -= inVisible[theOthers[i]];
+  }
+  return theDense;
+}
+
 uint32_t CountVisible(const Track& inTrack, const TimeAxis& inAxis) {
   uint32_t theCount = 0;
   Range theRange;
@@ -473,16 +494,17 @@ TimelineLayout LayOutTimeline(const Demo& inDemo, const NameTable& inNames, cons
   theLayout.rulerBottom = theLayout.rulerTop + kRulerHeight;
   theLayout.ruler = inOptions.bpm > 0 ? BarsRuler(theLayout.axis, inOptions.bpm) : SecondsRuler(theLayout.axis);
   double theY = theLayout.rulerBottom + 6;
-  const double theDenseCount = (theLayout.axis.x1 - theLayout.axis.x0) / kDenseWidth;
+  std::vector<uint32_t> theVisible(inDemo.trackCount);
+  for (uint32_t t = 0; t < inDemo.trackCount; ++t) theVisible[t] = CountVisible(inDemo.tracks[t], theLayout.axis);
+  const std::vector<bool> theDense = DenseTracks(theVisible, (theLayout.axis.x1 - theLayout.axis.x0) / kDenseWidth);
   // Tracks run from the highest index down.
   for (uint32_t t = inDemo.trackCount; t-- > 0;) {
-    const uint32_t theVisible = CountVisible(inDemo.tracks[t], theLayout.axis);
-    if (theVisible == 0) continue;
+    if (theVisible[t] == 0) continue;
     TimelineRow theRow;
     theRow.track = t;
     theRow.top = theY;
     theRow.label = Format("track %u", t);
-    if (theVisible > theDenseCount) {
+    if (theDense[t]) {
       theLayout.summaries.push_back(Summarise(inDemo.tracks[t], t, theLayout.axis, theY));
       theRow.bottom = theLayout.summaries.back().bottom;
     } else {
