@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 namespace describe {
 

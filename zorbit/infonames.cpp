@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "codepage.h"
+#include <zorbit/codepage.h>
 
 namespace {
 

@@ -8,11 +8,13 @@
 #include <string>
 
 #include "basicexception.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "demo.h"
 #include "infonames.h"
 #include "nametable.h"
 #include "programinfo.h"
+#include "shaderevents.h"
+#include "timelinetool.h"
 #include "zorbitloader.h"
 
 namespace {
@@ -139,6 +141,9 @@ void Print(const Demo& inDemo, const NameTable& inNames, InfoNames& ioNamed) {
         if (theNamed.empty()) printf("      %u: %s\n", theP, theRaw.c_str());
         else printf("      %u: %s (%s)\n", theP, theNamed.c_str(), theRaw.c_str());
       }
+      if (IsShaderEvent(theEvent))
+        for (const std::string& theLine : DescribeShaderEvent(ReadShaderEvent(theEvent, theT, theE), inNames))
+          printf("      %s\n", theLine.c_str());
     }
   }
 
@@ -154,13 +159,18 @@ void Usage() {
          "Exit status: 0 when the document loads, 1 when the loader rejects it (its\n"
          "message goes to standard error), 2 on bad usage.\n"
          "\n"
+         "\n"
+         "Pictures: zorbit-info --timeline OUT [--from MS] [--to MS] [--width PX] [--bpm N] DEMO.xml\n"
+         "          zorbit-info --plot TRACK.EVENT:PARAM OUT DEMO.xml\n"
+         "%s"
          "  --help      print this help and exit\n"
-         "  --version   print the version and exit\n");
+         "  --version   print the version and exit\n", PictureHelp());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (WantsPicture(argc, argv)) return RunPictureTool(argc, argv);
   const char* theFile = nullptr;
   bool theOptionsEnded = false;
   for (int i = 1; i < argc; ++i) {

@@ -1,6 +1,6 @@
 // What the parameters of MakeBeat mean, for the tools and edit mode's
 // display (README.md has the same table for people).
-#include "zorbitdescribe.h"
+#include <zorbit/zorbitdescribe.h>
 
 namespace {
 

@@ -1,6 +1,6 @@
 // What the parameters of Text3D and TextSwarm3D mean, for the tools and
 // edit mode's display (README.md has the same tables for people).
-#include "zorbitdescribe.h"
+#include <zorbit/zorbitdescribe.h>
 
 namespace {
 

@@ -1,6 +1,6 @@
 // What the parameters of MakeGrid, WaveGridZ and TurnPageGrid mean, for the
 // tools and edit mode's display (README.md has the same tables for people).
-#include "zorbitdescribe.h"
+#include <zorbit/zorbitdescribe.h>
 
 namespace {
 

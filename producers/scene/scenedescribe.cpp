@@ -1,6 +1,6 @@
 // What the parameters of Scene3D and DrawGrid mean, for the tools and edit
 // mode's display (the tree's README.md has the same tables for people).
-#include "zorbitdescribe.h"
+#include <zorbit/zorbitdescribe.h>
 
 namespace {
 

@@ -1,6 +1,6 @@
 // What the parameters of Swarm mean, for the tools and edit mode's display
 // (the tree's README.md has the same table for people).
-#include "zorbitdescribe.h"
+#include <zorbit/zorbitdescribe.h>
 
 namespace {
 
