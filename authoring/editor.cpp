@@ -21,6 +21,7 @@
 #include "nametable.h"
 #include <zorbit/oglstate.h>
 #include "overlay.h"
+#include "paramdisplay.h"
 #include "sdlconfig.h"
 #include "setupchoices.h"
 #include "setupmemory.h"
@@ -31,6 +32,10 @@
 #include "zorbitloader.h"
 
 namespace {
+
+// Characters of parameter values on an event's line of the display: the
+// panel is composed by the processor, and its cost grows with its width.
+const size_t kParamsShown = 96;
 
 bool IsFile(const std::string& inPath) {
   struct stat theInfo;
@@ -175,6 +180,7 @@ class Editor {
   std::unique_ptr<MusicClock> mMusicClock;
   FileWatcher mWatcher;
   Overlay mOverlay;
+  ParamDisplay mParams;  // the running events' values by name
   TimelineStrip mStrip;  // T
   LoopControl mControl;
   std::unique_ptr<PlayerSession> mSession;
@@ -230,7 +236,7 @@ std::vector<std::string> Editor::DisplayLines(const Demo& inDemo, uint32_t inTim
       std::snprintf(theLine, sizeof theLine, "track %u: %s %s  %u ms", t,
                     theEvent.libraryFileName ? theEvent.libraryFileName : "?",
                     theEvent.functionName ? theEvent.functionName : "?", inTime - theEvent.startTime);
-      theLines.push_back(theLine);
+      theLines.push_back(theLine + mParams.Values(theEvent, inTime, kParamsShown));
       break;
     }
   }
@@ -283,6 +289,7 @@ void Editor::Adopt() {
     mTransport.SetMusic(&mFollower);
   }
   WatchDemo(mWatcher, mSession->Settings().options.demoPath, theDemo);
+  mParams.Adopt(theDemo);
   mSyncPause = true;
 }
 
