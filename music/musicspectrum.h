@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 class MusicSamples;
 
