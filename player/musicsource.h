@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 class MusicSamples;
 namespace music {
