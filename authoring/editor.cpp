@@ -27,6 +27,7 @@
 #include "setupchoices.h"
 #include "setupmemory.h"
 #include "startup.h"
+#include "timelinestrip.h"
 #include "transport.h"
 #include "writelog.h"
 #include "zorbitloader.h"
@@ -177,6 +178,7 @@ class Editor {
   std::unique_ptr<MusicClock> mMusicClock;
   FileWatcher mWatcher;
   Overlay mOverlay;
+  TimelineStrip mStrip;  // T
   LoopControl mControl;
   std::unique_ptr<PlayerSession> mSession;
   bool mShowDisplay = false;
@@ -191,9 +193,17 @@ class Editor {
 };
 
 bool Editor::OnEvent(const SDL_Event& inEvent) {
+  SDL_Surface* theScreen = SDL_GetVideoSurface();
+  if (theScreen != nullptr && mSession->Reached() >= StartupStep::kMusicReady &&
+      mStrip.OnEvent(inEvent, theScreen->w, theScreen->h, mSession->GetDemo(), mTransport))
+    return true;
   if (inEvent.type != SDL_KEYDOWN) return false;
   if (inEvent.key.keysym.sym == SDLK_TAB) {
     mShowDisplay = !mShowDisplay;
+    return true;
+  }
+  if (inEvent.key.keysym.sym == SDLK_t) {
+    mStrip.Toggle();
     return true;
   }
   return HandleTransportKey(inEvent.key.keysym, mTransport, mOptions.bpm);
@@ -249,6 +259,7 @@ void Editor::AfterDraw(const Demo& inDemo, uint32_t inTime) {
   }
   SDL_Surface* theScreen = SDL_GetVideoSurface();
   if (theScreen == nullptr || !inDemo.useOpenGL) return;
+  mStrip.Draw(theScreen->w, theScreen->h, inDemo, inTime, mTransport);
   if (!mProblem.empty()) {
     mOverlay.Draw(theScreen->w, theScreen->h, ProblemLines("The saved demo does not start; still playing the last good one:"));
   } else if (mShowDisplay) {
@@ -378,6 +389,7 @@ int Editor::Run() {
       thePlayed = true;
     }
     mOverlay.Release();  // the tracker goes with the demo
+    mStrip.Release();
     if (!mReload) break;  // the viewer quit
     mReload = false;
     const uint32_t theTime = mTransport.NowMs();

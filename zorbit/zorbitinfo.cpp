@@ -12,6 +12,8 @@
 #include "demo.h"
 #include "nametable.h"
 #include "programinfo.h"
+#include "shaderevents.h"
+#include "timelinetool.h"
 #include "zorbitloader.h"
 
 namespace {
@@ -133,6 +135,9 @@ void Print(const Demo& inDemo, const NameTable& inNames) {
       for (uint32_t theP = 0; theP < theEvent.paramCount; ++theP) {
         printf("      %u: %s\n", theP, Describe(theEvent.paramKinds[theP], theEvent.params[theP], inNames).c_str());
       }
+      if (IsShaderEvent(theEvent))
+        for (const std::string& theLine : DescribeShaderEvent(ReadShaderEvent(theEvent, theT, theE), inNames))
+          printf("      %s\n", theLine.c_str());
     }
   }
 
@@ -148,13 +153,18 @@ void Usage() {
          "Exit status: 0 when the document loads, 1 when the loader rejects it (its\n"
          "message goes to standard error), 2 on bad usage.\n"
          "\n"
+         "\n"
+         "Pictures: zorbit-info --timeline OUT [--from MS] [--to MS] [--width PX] [--bpm N] DEMO.xml\n"
+         "          zorbit-info --plot TRACK.EVENT:PARAM OUT DEMO.xml\n"
+         "%s"
          "  --help      print this help and exit\n"
-         "  --version   print the version and exit\n");
+         "  --version   print the version and exit\n", PictureHelp());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (WantsPicture(argc, argv)) return RunPictureTool(argc, argv);
   const char* theFile = nullptr;
   bool theOptionsEnded = false;
   for (int i = 1; i < argc; ++i) {
