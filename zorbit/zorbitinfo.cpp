@@ -13,6 +13,7 @@
 #include "nametable.h"
 #include "programinfo.h"
 #include "shaderevents.h"
+#include "timelinetool.h"
 #include "zorbitloader.h"
 
 namespace {
@@ -152,13 +153,18 @@ void Usage() {
          "Exit status: 0 when the document loads, 1 when the loader rejects it (its\n"
          "message goes to standard error), 2 on bad usage.\n"
          "\n"
+         "\n"
+         "Pictures: zorbit-info --timeline OUT [--from MS] [--to MS] [--width PX] [--bpm N] DEMO.xml\n"
+         "          zorbit-info --plot TRACK.EVENT:PARAM OUT DEMO.xml\n"
+         "%s"
          "  --help      print this help and exit\n"
-         "  --version   print the version and exit\n");
+         "  --version   print the version and exit\n", PictureHelp());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (WantsPicture(argc, argv)) return RunPictureTool(argc, argv);
   const char* theFile = nullptr;
   bool theOptionsEnded = false;
   for (int i = 1; i < argc; ++i) {
