@@ -230,6 +230,19 @@ TEST_F(ShadersTest, ParametersAndTimeReachTheShader) {
   EXPECT_NEAR(thePixel.b, 52, 1) << "iTime is the elapsed time in seconds, iFrame counts the frames";
 }
 
+TEST_F(ShadersTest, ACommentGivesAValueToTheShadersOwnUniform) {
+  Load();
+  const int32_t theFile = File("named.glsl",
+                               "uniform float brightness; // iParam[2]\n"
+                               "uniform int level;        // iParamInt[5]\n"
+                               "void mainImage(out vec4 c, in vec2 p) { c = vec4(brightness, float(level) / 255.0, 0.0, 1.0); }\n");
+  Frame(0, Params(theFile).Set(22, 250).Set(25, 77));
+  const Rgba thePixel = ReadPixel(9, 9);
+  EXPECT_NEAR(thePixel.r, 64, 1) << "value 2 / 1000";
+  EXPECT_EQ(thePixel.g, 77) << "value 5 as it is";
+  EXPECT_EQ(mHost->AllWarnings(), "");
+}
+
 TEST_F(ShadersTest, FeedbackAccumulatesAndBuffersChain) {
   Load();
   const int32_t theAccumulate = File("accumulate.glsl",
