@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -22,6 +23,7 @@
 #include <zorbit/oglstate.h>
 #include "overlay.h"
 #include "paramdisplay.h"
+#include "pluginfiles.h"
 #include "sdlconfig.h"
 #include "setupchoices.h"
 #include "setupmemory.h"
@@ -89,8 +91,9 @@ void WatchDemo(FileWatcher& ioWatcher, const std::string& inDocument, const Demo
   ioWatcher.WatchFile(inDocument);
   if (inDemo.musicFile != nullptr) ioWatcher.WatchFile(codepage::ToUtf8(inDemo.musicFile));
   const NameTable& theNames = GetNameTable();
+  const std::set<int32_t> theFollowed = TextsFollowedByPlugins(inDemo);
   for (int32_t i = 0; i < theNames.count; ++i) {
-    if (theNames.texts[i] == nullptr) continue;
+    if (theNames.texts[i] == nullptr || theFollowed.count(i) != 0) continue;
     const std::string thePath = codepage::ToUtf8(theNames.texts[i]);
     if (!thePath.empty() && IsFile(thePath)) ioWatcher.WatchFile(thePath);
   }
@@ -429,6 +432,7 @@ int Editor::Run() {
 }  // namespace
 
 int RunEditor(const PlayerOptions& inOptions) {
+  setenv(kEditModeVariable, "1", 1);
   Editor theEditor(inOptions);
   return theEditor.Run();
 }

@@ -23,6 +23,7 @@
 #include "displaycheck.h"
 #include <zorbit/codepage.h>
 #include "gamma.h"
+#include "musicsource.h"
 #include "nametable.h"
 #include <zorbit/oglstate.h>
 #include "paramanim.h"
@@ -176,6 +177,7 @@ bool PlayerSession::Open() {
   return Guarded([&] {
     PrefetchDataFolder("./zelth/");
     LoadDocument();
+    StartMusicAnalysis();
     OpenVideoMode();
     BindLibraries();
     MatchEffects();
@@ -210,6 +212,18 @@ bool PlayerSession::ShowSetupWindow() {
 void PlayerSession::LoadDocument() {
   LoadDemo(mSettings.options.demoPath.c_str(), mDemo, GetNameTable());
   Reach(StartupStep::kDemoLoaded);
+}
+
+// Beside step 1: the music's decoding for analysis starts on a thread of
+// its own, so that it runs while the rest starts up. Playback is step 7's.
+void PlayerSession::StartMusicAnalysis() {
+  const std::string thePath = mDemo.musicFile != nullptr ? codepage::ToUtf8(mDemo.musicFile) : std::string();
+  mMusicSource.reset(new MusicSource(thePath, mSettings.options.verbose));
+  SetCurrentMusicSource(mMusicSource.get());
+}
+
+std::shared_ptr<const MusicSamples> PlayerSession::GetMusicSamples() const {
+  return mMusicSource ? mMusicSource->Samples() : nullptr;
 }
 
 // Step 2: the video mode of the setup window, the caller's record, or
@@ -301,6 +315,9 @@ void PlayerSession::StartLibraries() {
   SetBeatResourceLookup(&UseResource);
 
   FillHostTable(mHostTable, GetCurrentState(), &WriteLog);
+  // The player's own kind, offered before any library starts; the registry
+  // was cleared with the last demo.
+  RegisterKind(KIND_MUSC, &ProduceMusic, nullptr);
 
   if (theVerbose) WriteLog("Setting viewport to correct aspect ratio \n");
   OGLViewport theViewport;
@@ -349,12 +366,17 @@ bool PlayerSession::Play() {
     StartMusic();
     Reach(StartupStep::kLoopEntered);
     ResetStopFlag();  // a tool may play more than once in one process
+    // The music analysis's warning reaches the log in the frame it is known.
+    const FrameHook theAfterDraw = [this](const Demo& inDemo, uint32_t inTime) {
+      if (mMusicSource) mMusicSource->ReportProblem();
+      if (mSettings.afterDraw) mSettings.afterDraw(inDemo, inTime);
+    };
     int theResult;
     if (mSettings.clock != nullptr) {
-      theResult = RunDemo(mDemo, mScreen, mStartMs, *mSettings.clock, mSettings.afterDraw, mSettings.loopControl);
+      theResult = RunDemo(mDemo, mScreen, mStartMs, *mSettings.clock, theAfterDraw, mSettings.loopControl);
     } else {
       WallClock theClock;
-      theResult = RunDemo(mDemo, mScreen, mStartMs, theClock, mSettings.afterDraw, mSettings.loopControl);
+      theResult = RunDemo(mDemo, mScreen, mStartMs, theClock, theAfterDraw, mSettings.loopControl);
     }
     if (theResult < 0) throw StepFailure();
   });
@@ -369,6 +391,11 @@ void PlayerSession::CloseDemo() {
   if (Reached(StartupStep::kMusicLoaded) && mMusic != nullptr) Mix_FreeMusic(mMusic);
   mMusic = nullptr;
   if (Reached(StartupStep::kLibrariesStarted)) QuitLibraries(mDemo);
+  if (mMusicSource) {
+    mMusicSource->ReportProblem();
+    SetCurrentMusicSource(nullptr);
+    mMusicSource.reset();
+  }
   // The tracker also exists after a failed library start (step 5); it is
   // released then too, only Zorbit_Quit is left out.
   if (mState) {
@@ -437,6 +464,7 @@ bool PlayerSession::Reopen(OwnedDemo& ioNext, const std::string& inDemoPath, uin
   mSettings.options.startMs = inStartMs;
   mFailedLibrary.clear();
   return Guarded([&] {
+    StartMusicAnalysis();
     BindLibraries();
     MatchEffects();
     CreateDemoSurfaces();

@@ -16,6 +16,8 @@
 #include "sdlconfig.h"
 #include <zorbit/zorbit.h>
 
+class MusicSamples;
+class MusicSource;
 class OGLState;
 class OwnedDemo;
 struct OGLViewport;
@@ -104,6 +106,10 @@ class PlayerSession {
   const Demo& GetDemo() const { return mDemo; }
   SDL_Surface* GetScreen() const { return mScreen; }
   Mix_Music* GetMusic() const { return mMusic; }  // null without sound or music
+  // The music being decoded for analysis (the MUSC resource), from the
+  // document's load to the demo's close; null outside. Shared: a reader
+  // such as the tempo estimate may keep it past a reopen.
+  std::shared_ptr<const MusicSamples> GetMusicSamples() const;
   // The library whose Zorbit_Init failed in the last open, or empty.
   const std::string& FailedLibrary() const { return mFailedLibrary; }
   const SDL_Config& GetConfig() const { return mConfig; }  // the video and sound set-up in use
@@ -118,6 +124,7 @@ class PlayerSession {
   void MatchEffects();
   void CreateDemoSurfaces();
   void StartLibraries();
+  void StartMusicAnalysis();
   void LoadMusic();
   void StartMusic();
   // The demo's share of shutdown, newest first, down to the open video mode.
@@ -144,6 +151,7 @@ class PlayerSession {
   Demo mDemo = {};
   std::unique_ptr<OGLState> mState;
   Mix_Music* mMusic = nullptr;
+  std::unique_ptr<MusicSource> mMusicSource;  // the MUSC producer's
   void* mHostTable[HOST_SLOT_COUNT] = {};
 };
 

@@ -14,6 +14,7 @@
 #include "nametable.h"
 #include "programinfo.h"
 #include "shaderevents.h"
+#include "tempotool.h"
 #include "timelinetool.h"
 #include "zorbitloader.h"
 
@@ -164,14 +165,18 @@ void Usage() {
          "Pictures: zorbit-info --timeline OUT [--from MS] [--to MS] [--width PX] [--bpm N] DEMO.xml\n"
          "          zorbit-info --plot TRACK.EVENT:PARAM OUT DEMO.xml\n"
          "%s"
+         "\n"
+         "Tempo:    zorbit-info --tempo DEMO.xml\n"
+         "%s"
          "  --help      print this help and exit\n"
-         "  --version   print the version and exit\n", PictureHelp());
+         "  --version   print the version and exit\n", PictureHelp(), TempoHelp());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (WantsPicture(argc, argv)) return RunPictureTool(argc, argv);
+  if (WantsTempo(argc, argv)) return RunTempoTool(argc, argv);
   const char* theFile = nullptr;
   bool theOptionsEnded = false;
   for (int i = 1; i < argc; ++i) {
