@@ -239,6 +239,7 @@ std::string FormatValue(const ParamInfo& inParam, int32_t inValue, const TextLoo
     case ZORBIT_PARAM_TEXT:
     case ZORBIT_PARAM_RESOURCE:
     case ZORBIT_PARAM_FILE: {
+      if (inValue < 0 && theValues.minimum < 0) return "none";  // a range with negatives uses them for none
       const char* theText = inText ? inText(inValue) : nullptr;
       if (theText == nullptr) return Printf("text %" PRId32 ", which does not exist", inValue);
       return "'" + std::string(theText) + "'";
@@ -269,6 +270,8 @@ std::string FormatNamed(const ParamInfo& inParam, int32_t inValue, const TextLoo
 
 std::string ValueProblem(const ParamInfo& inParam, int64_t inValue, int64_t inTextCount) {
   const ZorbitParamValues& theValues = inParam.values;
+  // A text number whose range takes negatives uses them for "none".
+  if (IsTextNumber(theValues.kind) && inValue < 0 && theValues.minimum < 0) return std::string();
   if (IsTextNumber(theValues.kind) && (inValue < 0 || inValue >= inTextCount))
     return Printf("%s takes a text number, but %" PRId64 " names no text (the document has %" PRId64 ")",
                   inParam.name.c_str(), inValue, inTextCount);
