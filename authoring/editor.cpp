@@ -37,7 +37,7 @@ namespace {
 
 // Characters of parameter values on an event's line of the display: the
 // panel is composed by the processor, and its cost grows with its width.
-const size_t kParamsShown = 96;
+const size_t kParamsShown = 64;
 
 bool IsFile(const std::string& inPath) {
   struct stat theInfo;

@@ -6,6 +6,17 @@
 #include "nametable.h"
 #include "paramanim.h"
 
+namespace {
+
+bool IsFixed(const Event& inEvent, size_t inIndex) {
+  if (inEvent.paramKinds == nullptr || inEvent.params == nullptr) return true;
+  if (inEvent.paramKinds[inIndex] == PARAM_CONST) return true;
+  return inEvent.paramKinds[inIndex] == PARAM_MULTI && inEvent.params[inIndex] != nullptr &&
+         static_cast<const MultiParam*>(inEvent.params[inIndex])->segmentCount == 0;
+}
+
+}  // namespace
+
 void ParamDisplay::Adopt(const Demo& inDemo) {
   mLibraries.clear();
   for (uint32_t l = 0; l < inDemo.libraryCount; ++l) {
@@ -30,7 +41,9 @@ std::string ParamDisplay::Values(const Event& inEvent, uint32_t inTime, size_t i
   const size_t theCount = std::min<size_t>(std::min<size_t>(inEvent.paramCount, ZORBIT_MAX_PARAMS), theEffect->params.size());
   for (size_t p = 0; p < theCount; ++p) {
     const describe::ParamInfo& theParam = theEffect->params[p];
-    if (theParam.values.kind == ZORBIT_PARAM_UNUSED) continue;
+    // Only what moves: a constant is in the document for all to read, and
+    // every character widens the panel the processor composes each frame.
+    if (theParam.values.kind == ZORBIT_PARAM_UNUSED || IsFixed(inEvent, p)) continue;
     describe::ParamInfo theBrief = theParam;
     if (theBrief.values.kind == ZORBIT_PARAM_NUMBER) theBrief.unit.clear();  // the display has no room for units
     theLine += "  " + describe::FormatNamed(theBrief, theValues[p], theText, true);

@@ -16,8 +16,9 @@ class ParamDisplay {
  public:
   // Reads the tables of the demo's loaded libraries.
   void Adopt(const Demo& inDemo);
-  // "  x 0.000  y -140.000  opacity 230 ..." for inEvent at inTime, at most
-  // inMaxLength characters; empty when its effect describes nothing.
+  // "  y -140.000  opacity 230 ..." for inEvent at inTime: its parameters
+  // that change over time, at most inMaxLength characters; empty when its
+  // effect describes nothing or nothing of it moves.
   std::string Values(const Event& inEvent, uint32_t inTime, size_t inMaxLength) const;
 
  private:
