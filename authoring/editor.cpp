@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "binding.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "filewatcher.h"
 #include "frameloop.h"
 #include "musicclock.h"
 #include "nametable.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "overlay.h"
 #include "sdlconfig.h"
 #include "setupchoices.h"

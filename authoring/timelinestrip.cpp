@@ -11,7 +11,7 @@
 #include "basicexception.h"
 #include "buffer.h"
 #include "oglguifactory.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "transport.h"
 #include "writelog.h"
 

@@ -21,10 +21,10 @@
 #include "basicexception.h"
 #include "binding.h"
 #include "displaycheck.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "gamma.h"
 #include "nametable.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "paramanim.h"
 #include "resourceregistry.h"
 #include "sdlconfig.h"
@@ -445,9 +445,9 @@ bool PlayerSession::Reopen(OwnedDemo& ioNext, const std::string& inDemoPath, uin
   });
 }
 
-int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
+int RunPlayer(const PlayerOptions& inOptions, const PlayerHooks& inHooks) {
   SessionSettings theSettings;
-  theSettings.options = ParseCommandLine(argc, argv);
+  theSettings.options = inOptions;
   theSettings.allowSetupWindow = inHooks.allowSetupWindow;
   theSettings.config = inHooks.config;
   theSettings.clock = inHooks.clock;

@@ -14,7 +14,7 @@
 #include "frameloop.h"
 #include "options.h"
 #include "sdlconfig.h"
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 class OGLState;
 class OwnedDemo;
@@ -155,10 +155,10 @@ struct PlayerHooks {
   const SDL_Config* config = nullptr;  // used instead of "SDL.ini" when the setup window is not shown
 };
 
-// The whole run, as a session of the command line: returns the process exit
-// code, 0 when the main loop was entered, 1 otherwise. Writes "Errorlog.txt"
-// in the working directory.
-int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks = PlayerHooks());
+// The whole run, as a session of the parsed command line (ParseCommandLine):
+// returns the process exit code, 0 when the main loop was entered, 1
+// otherwise. Writes "Errorlog.txt" in the working directory.
+int RunPlayer(const PlayerOptions& inOptions, const PlayerHooks& inHooks = PlayerHooks());
 
 // Back to a fresh process: the name table, the resource registry, the
 // warning function, the beat lookup and the stop flag. Start-up and every

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "paramanim.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "paramanim.h"
 
 namespace {

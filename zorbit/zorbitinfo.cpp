@@ -8,7 +8,7 @@
 #include <string>
 
 #include "basicexception.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "demo.h"
 #include "nametable.h"
 #include "programinfo.h"

@@ -7,7 +7,7 @@
 
 #include FT_GLYPH_H
 
-#include "codepage.h"
+#include <zorbit/codepage.h>
 
 namespace {
 
