@@ -484,6 +484,7 @@ TEST_F(Timeline, PlotShowsOneParameterWithItsKeysEvenTenThousandOfThem) {
 TEST_F(Timeline, BadRequestsAreRefusedClearlyAndLeaveNoFile) {
   const std::string theDemoPath = Write("known.xml", kKnownDemo);
   const std::string theBroken = Write("broken.xml", "<Demo><Settings");
+  const std::string theTall = Write("tall.xml", ManyEvents(1000, 1));
   const struct {
     std::string arguments;
     int status;
@@ -502,6 +503,7 @@ TEST_F(Timeline, BadRequestsAreRefusedClearlyAndLeaveNoFile) {
       {"--plot 0.5:1 '" + Path("g.png") + "' '" + theDemoPath + "'", 1, "track 0 has no event 5 (it has 2)"},
       {"--plot 0.0:40 '" + Path("h.png") + "' '" + theDemoPath + "'", 1, "event 0.0 has no parameter 40 (it has 10)"},
       {"--plot 7.0:0 '" + Path("i.png") + "' '" + theDemoPath + "'", 1, "there is no track 7 (the demo has 2)"},
+      {"--timeline '" + Path("j.png") + "' '" + theTall + "'", 1, "pixels high (1000 tracks), more than a picture holds"},
   };
   for (const auto& theCase : kCases) {
     int theStatus = -1;
@@ -509,7 +511,7 @@ TEST_F(Timeline, BadRequestsAreRefusedClearlyAndLeaveNoFile) {
     EXPECT_EQ(theCase.status, theStatus) << theCase.arguments << ": " << theOutput;
     EXPECT_NE(std::string::npos, theOutput.find(theCase.said)) << theCase.arguments << ": " << theOutput;
   }
-  for (const char* theName : {"a.gif", "b.png", "c.png", "d.png", "e.png", "f.png", "g.png", "h.png", "i.png", "no"})
+  for (const char* theName : {"a.gif", "b.png", "c.png", "d.png", "e.png", "f.png", "g.png", "h.png", "i.png", "j.png", "no"})
     EXPECT_FALSE(Exists(Path(theName))) << theName << " was written";
   // A read-only folder: the message, and neither the picture nor a part of it left.
   const std::string theLocked = Path("locked");
