@@ -12,6 +12,7 @@
 #include "demo.h"
 #include "nametable.h"
 #include "programinfo.h"
+#include "shaderevents.h"
 #include "timelinetool.h"
 #include "zorbitloader.h"
 
@@ -134,6 +135,9 @@ void Print(const Demo& inDemo, const NameTable& inNames) {
       for (uint32_t theP = 0; theP < theEvent.paramCount; ++theP) {
         printf("      %u: %s\n", theP, Describe(theEvent.paramKinds[theP], theEvent.params[theP], inNames).c_str());
       }
+      if (IsShaderEvent(theEvent))
+        for (const std::string& theLine : DescribeShaderEvent(ReadShaderEvent(theEvent, theT, theE), inNames))
+          printf("      %s\n", theLine.c_str());
     }
   }
 
