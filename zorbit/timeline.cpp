@@ -458,7 +458,7 @@ void PaintWave(const TimelineLayout& inLayout, Canvas& ioCanvas) {
   for (size_t c = 0; c < theWave.low.size() && c < theWave.high.size(); ++c) {
     const double theTop = theMiddle - theHalf * std::clamp(theWave.high[c], -1.0f, 1.0f);
     const double theBottom = theMiddle - theHalf * std::clamp(theWave.low[c], -1.0f, 1.0f);
-    ioCanvas.Rect(inLayout.axis.x0 + c, theTop, 1, std::max(1.0, theBottom - theTop), kWave);
+    ioCanvas.Rect(inLayout.axis.x0 + c, theTop, 1, std::max(1.0, theBottom - theTop), kWave, "class=\"wave\"");
   }
   ioCanvas.EndGroup();
 }
