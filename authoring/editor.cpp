@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <future>
 #include <memory>
@@ -27,6 +28,7 @@
 #include "nametable.h"
 #include <zorbit/oglstate.h>
 #include "overlay.h"
+#include "pluginfiles.h"
 #include "sdlconfig.h"
 #include "setupchoices.h"
 #include "setupmemory.h"
@@ -90,8 +92,9 @@ void WatchDemo(FileWatcher& ioWatcher, const std::string& inDocument, const Demo
   ioWatcher.WatchFile(inDocument);
   if (inDemo.musicFile != nullptr) ioWatcher.WatchFile(codepage::ToUtf8(inDemo.musicFile));
   const NameTable& theNames = GetNameTable();
+  const std::set<int32_t> theFollowed = TextsFollowedByPlugins(inDemo);
   for (int32_t i = 0; i < theNames.count; ++i) {
-    if (theNames.texts[i] == nullptr) continue;
+    if (theNames.texts[i] == nullptr || theFollowed.count(i) != 0) continue;
     const std::string thePath = codepage::ToUtf8(theNames.texts[i]);
     if (!thePath.empty() && IsFile(thePath)) ioWatcher.WatchFile(thePath);
   }
@@ -201,7 +204,7 @@ class Editor {
 
 bool Editor::OnEvent(const SDL_Event& inEvent) {
   SDL_Surface* theScreen = SDL_GetVideoSurface();
-  if (theScreen != nullptr && mSession->Reached() >= StartupStep::kMusicReady &&
+  if (theScreen != nullptr && mSession->Reached() >= StartupStep::kMusicReady && mSession->GetDemo().useOpenGL &&
       mStrip.OnEvent(inEvent, theScreen->w, theScreen->h, mSession->GetDemo(), mTransport))
     return true;
   if (inEvent.type != SDL_KEYDOWN) return false;
@@ -448,6 +451,7 @@ int Editor::Run() {
 }  // namespace
 
 int RunEditor(const PlayerOptions& inOptions) {
+  setenv(kEditModeVariable, "1", 1);
   Editor theEditor(inOptions);
   return theEditor.Run();
 }

@@ -384,7 +384,7 @@ const std::vector<Input>& Inputs() {
       {"iChannelTime", "float", 4}, {"iChannelResolution", "vec3", 4}, {"iMouse", "vec4", 0},
       {"iDate", "vec4", 0},        {"iSampleRate", "float", 0},    {"iChannel0", "sampler2D", 0},
       {"iChannel1", "sampler2D", 0}, {"iChannel2", "sampler2D", 0}, {"iChannel3", "sampler2D", 0},
-      {"iParam", "float", 20},     {"iParamInt", "int", 20}};
+      {"iParam", "float", 20},     {"iParamInt", "int", 20},    {"iSpectrum", "sampler2D", 0}};
   return kInputs;
 }
 

@@ -29,7 +29,8 @@ struct Input {
 };
 // Every input in a fixed order: iResolution, iTime, iGlobalTime,
 // iTimeDelta, iFrameRate, iFrame, iChannelTime, iChannelResolution, iMouse,
-// iDate, iSampleRate, iChannel0..3, iParam, iParamInt.
+// iDate, iSampleRate, iChannel0..3, iParam, iParamInt, iSpectrum (the
+// float spectra of the first music channel).
 const std::vector<Input>& Inputs();
 
 // An input the author's file declares itself (a global of that name, a
