@@ -194,7 +194,7 @@ class Editor {
 
 bool Editor::OnEvent(const SDL_Event& inEvent) {
   SDL_Surface* theScreen = SDL_GetVideoSurface();
-  if (theScreen != nullptr && mSession->Reached() >= StartupStep::kMusicReady &&
+  if (theScreen != nullptr && mSession->Reached() >= StartupStep::kMusicReady && mSession->GetDemo().useOpenGL &&
       mStrip.OnEvent(inEvent, theScreen->w, theScreen->h, mSession->GetDemo(), mTransport))
     return true;
   if (inEvent.type != SDL_KEYDOWN) return false;
