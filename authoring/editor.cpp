@@ -8,23 +8,26 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "binding.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "filewatcher.h"
 #include "frameloop.h"
 #include "musicclock.h"
 #include "nametable.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "overlay.h"
+#include "pluginfiles.h"
 #include "sdlconfig.h"
 #include "setupchoices.h"
 #include "setupmemory.h"
 #include "startup.h"
+#include "timelinestrip.h"
 #include "transport.h"
 #include "writelog.h"
 #include "zorbitloader.h"
@@ -83,8 +86,9 @@ void WatchDemo(FileWatcher& ioWatcher, const std::string& inDocument, const Demo
   ioWatcher.WatchFile(inDocument);
   if (inDemo.musicFile != nullptr) ioWatcher.WatchFile(codepage::ToUtf8(inDemo.musicFile));
   const NameTable& theNames = GetNameTable();
+  const std::set<int32_t> theFollowed = TextsFollowedByPlugins(inDemo);
   for (int32_t i = 0; i < theNames.count; ++i) {
-    if (theNames.texts[i] == nullptr) continue;
+    if (theNames.texts[i] == nullptr || theFollowed.count(i) != 0) continue;
     const std::string thePath = codepage::ToUtf8(theNames.texts[i]);
     if (!thePath.empty() && IsFile(thePath)) ioWatcher.WatchFile(thePath);
   }
@@ -174,6 +178,7 @@ class Editor {
   std::unique_ptr<MusicClock> mMusicClock;
   FileWatcher mWatcher;
   Overlay mOverlay;
+  TimelineStrip mStrip;  // T
   LoopControl mControl;
   std::unique_ptr<PlayerSession> mSession;
   bool mShowDisplay = false;
@@ -188,9 +193,17 @@ class Editor {
 };
 
 bool Editor::OnEvent(const SDL_Event& inEvent) {
+  SDL_Surface* theScreen = SDL_GetVideoSurface();
+  if (theScreen != nullptr && mSession->Reached() >= StartupStep::kMusicReady && mSession->GetDemo().useOpenGL &&
+      mStrip.OnEvent(inEvent, theScreen->w, theScreen->h, mSession->GetDemo(), mTransport))
+    return true;
   if (inEvent.type != SDL_KEYDOWN) return false;
   if (inEvent.key.keysym.sym == SDLK_TAB) {
     mShowDisplay = !mShowDisplay;
+    return true;
+  }
+  if (inEvent.key.keysym.sym == SDLK_t) {
+    mStrip.Toggle();
     return true;
   }
   return HandleTransportKey(inEvent.key.keysym, mTransport, mOptions.bpm);
@@ -246,6 +259,7 @@ void Editor::AfterDraw(const Demo& inDemo, uint32_t inTime) {
   }
   SDL_Surface* theScreen = SDL_GetVideoSurface();
   if (theScreen == nullptr || !inDemo.useOpenGL) return;
+  mStrip.Draw(theScreen->w, theScreen->h, inDemo, inTime, mTransport);
   if (!mProblem.empty()) {
     mOverlay.Draw(theScreen->w, theScreen->h, ProblemLines("The saved demo does not start; still playing the last good one:"));
   } else if (mShowDisplay) {
@@ -375,6 +389,7 @@ int Editor::Run() {
       thePlayed = true;
     }
     mOverlay.Release();  // the tracker goes with the demo
+    mStrip.Release();
     if (!mReload) break;  // the viewer quit
     mReload = false;
     const uint32_t theTime = mTransport.NowMs();
@@ -410,6 +425,7 @@ int Editor::Run() {
 }  // namespace
 
 int RunEditor(const PlayerOptions& inOptions) {
+  setenv(kEditModeVariable, "1", 1);
   Editor theEditor(inOptions);
   return theEditor.Run();
 }

@@ -131,7 +131,7 @@ void MusicClock::SeekTo(uint32_t inDemoMs) {
 
 uint32_t DeferredClock::NowMs() { return mTarget != nullptr ? mTarget->NowMs() : SDL_GetTicks(); }
 
-int RunWithMusicClock(const PlayerOptions& inOptions, int /*argc*/, char** /*argv*/) {
+int RunWithMusicClock(const PlayerOptions& inOptions) {
   DeferredClock theClock;
   SessionSettings theSettings;
   theSettings.options = inOptions;

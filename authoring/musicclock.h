@@ -61,7 +61,7 @@ class DeferredClock : public FrameClock {
 
 // Normal play with --clock music: demo time from the music's position.
 // Returns the exit code, as RunPlayer.
-int RunWithMusicClock(const PlayerOptions& inOptions, int argc, char** argv);
+int RunWithMusicClock(const PlayerOptions& inOptions);
 
 // A FrameClock reading MusicPosition, fed from SDL_mixer's post-mix hook,
 // and the MusicFollower that moves the music with the transport. Only one

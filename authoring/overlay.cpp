@@ -8,7 +8,7 @@
 #include "basicexception.h"
 #include "buffer.h"
 #include "oglguifactory.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "writelog.h"
 
 namespace {

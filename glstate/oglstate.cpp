@@ -1,5 +1,5 @@
 // OpenGL state tracker. See oglstate.h for the contracts.
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 
 #include <cstdio>
 #include <stdexcept>

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "basicexception.h"
-#include "codepage.h"
-#include "oglstate.h"
+#include <zorbit/codepage.h>
+#include <zorbit/oglstate.h>
 #include "zassert.h"
 
 namespace {

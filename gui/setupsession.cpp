@@ -9,7 +9,7 @@
 #include "guicontainer.h"
 #include "guisdlhandler.h"
 #include "oglguifactory.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "setuplistener.h"
 #include "setupwindow.h"
 

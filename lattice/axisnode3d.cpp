@@ -1,6 +1,6 @@
-#include "axisnode3d.h"
+#include <zorbit/lattice/axisnode3d.h>
 
-#include "visitor3d.h"
+#include <zorbit/lattice/visitor3d.h>
 
 AxisNode3D::AxisNode3D(unsigned long inColourZ, unsigned long inColourY, unsigned long inColourX)
     : mColours{uint32_t(inColourX), uint32_t(inColourY), uint32_t(inColourZ)} {}

@@ -1,4 +1,4 @@
-#include "bezier.h"
+#include <zorbit/lattice/bezier.h>
 
 #include <algorithm>
 

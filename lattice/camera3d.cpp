@@ -1,4 +1,4 @@
-#include "camera3d.h"
+#include <zorbit/lattice/camera3d.h>
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "flatoval3d.h"
+#include <zorbit/lattice/flatoval3d.h>
 
 #include <GL/gl.h>
 

@@ -1,4 +1,4 @@
-#include "lattice_math.h"
+#include <zorbit/lattice/lattice_math.h>
 
 #include <cmath>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "nodeplacement.h"
+#include <zorbit/lattice/nodeplacement.h>
 
-#include "lattice_math.h"
-#include "node3d.h"
+#include <zorbit/lattice/lattice_math.h>
+#include <zorbit/lattice/node3d.h>
 
 void PlaceNode(Node3D& ioNode, int32_t inX, int32_t inY, int32_t inZ, int32_t inQx, int32_t inQy, int32_t inQz,
                int32_t inQw, int32_t inScale) {

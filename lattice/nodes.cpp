@@ -1,9 +1,9 @@
 // Node3D, the group nodes and the default visitor.
-#include "groupnode3d.h"
-#include "lattice_math.h"
-#include "node3d.h"
-#include "rootnode3d.h"
-#include "visitor3d.h"
+#include <zorbit/lattice/groupnode3d.h>
+#include <zorbit/lattice/lattice_math.h>
+#include <zorbit/lattice/node3d.h>
+#include <zorbit/lattice/rootnode3d.h>
+#include <zorbit/lattice/visitor3d.h>
 #include "zassert.h"
 
 Node3D::Node3D() : mPosition{0.0f, 0.0f, 0.0f} { make_identity_mat(mMatrix); }

@@ -1,8 +1,8 @@
-#include "poly3d.h"
+#include <zorbit/lattice/poly3d.h>
 
 #include <GL/gl.h>
 
-#include "visitor3d.h"
+#include <zorbit/lattice/visitor3d.h>
 
 Poly3D::Poly3D()
     : mOpacity(255),

@@ -1,13 +1,13 @@
-#include "renderer3d.h"
+#include <zorbit/lattice/renderer3d.h>
 
 #include <GL/gl.h>
 
 #include <cmath>
 
-#include "axisnode3d.h"
-#include "groupnode3d.h"
-#include "oglstate.h"
-#include "poly3d.h"
+#include <zorbit/lattice/axisnode3d.h>
+#include <zorbit/lattice/groupnode3d.h>
+#include <zorbit/oglstate.h>
+#include <zorbit/lattice/poly3d.h>
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <map>
 
 #include "basicexception.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 
 namespace {
 

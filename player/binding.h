@@ -10,7 +10,7 @@
 
 #include "demo.h"
 #include "pluginsearch.h"
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 struct SDL_Surface;
 

@@ -257,7 +257,8 @@ void PrintPlayerUsage(FILE* inOut) {
                "same demo time whenever the document or a file it names is saved. Keys:\n"
                "Space pause/resume, Left/Right seek 1 s (Shift: 10 s), Home to 0, Up/Down one\n"
                "bar (with --bpm), comma/period one frame back/on while paused, [ and ] set the\n"
-               "loop's start and end, L loops, Tab shows the display, Escape quits.\n"
+               "loop's start and end, L loops, Tab shows the display, T the timeline strip\n"
+               "(click seeks, drag scrubs, wheel zooms), Escape quits.\n"
                "\n"
                "Exit status: 0 when the demo played, 1 when it could not, 2 on bad usage.\n");
 }

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "nametable.h"
 #include "zassert.h"
 

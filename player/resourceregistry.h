@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 struct KindEntry {
   int32_t kind;

@@ -21,10 +21,11 @@
 #include "basicexception.h"
 #include "binding.h"
 #include "displaycheck.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "gamma.h"
+#include "musicsource.h"
 #include "nametable.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "paramanim.h"
 #include "resourceregistry.h"
 #include "sdlconfig.h"
@@ -181,6 +182,7 @@ bool PlayerSession::Open() {
     PrefetchDataFolder("./zelth/");
     mTimes.Mark("data folder read");
     LoadDocument();
+    StartMusicAnalysis();
     OpenVideoMode();
     BindLibraries();
     MatchEffects();
@@ -216,6 +218,18 @@ void PlayerSession::LoadDocument() {
   LoadDemo(mSettings.options.demoPath.c_str(), mDemo, GetNameTable());
   Reach(StartupStep::kDemoLoaded);
   mTimes.Mark("demo loaded (step 1)");
+}
+
+// Beside step 1: the music's decoding for analysis starts on a thread of
+// its own, so that it runs while the rest starts up. Playback is step 7's.
+void PlayerSession::StartMusicAnalysis() {
+  const std::string thePath = mDemo.musicFile != nullptr ? codepage::ToUtf8(mDemo.musicFile) : std::string();
+  mMusicSource.reset(new MusicSource(thePath, mSettings.options.verbose));
+  SetCurrentMusicSource(mMusicSource.get());
+}
+
+std::shared_ptr<const MusicSamples> PlayerSession::GetMusicSamples() const {
+  return mMusicSource ? mMusicSource->Samples() : nullptr;
 }
 
 // Step 2: the video mode of the setup window, the caller's record, or
@@ -317,6 +331,9 @@ void PlayerSession::StartLibraries() {
   SetBeatResourceLookup(&UseResource);
 
   FillHostTable(mHostTable, GetCurrentState(), &WriteLog);
+  // The player's own kind, offered before any library starts; the registry
+  // was cleared with the last demo.
+  RegisterKind(KIND_MUSC, &ProduceMusic, nullptr);
 
   if (theVerbose) WriteLog("Setting viewport to correct aspect ratio \n");
   OGLViewport theViewport;
@@ -383,10 +400,15 @@ bool PlayerSession::Play() {
     mTimes.Mark("music started");
     Reach(StartupStep::kLoopEntered);
     ResetStopFlag();  // a tool may play more than once in one process
+    // The music analysis's warning reaches the log in the frame it is known.
+    const FrameHook theAfterDraw = [this](const Demo& inDemo, uint32_t inTime) {
+      if (mMusicSource) mMusicSource->ReportProblem();
+      if (mSettings.afterDraw) mSettings.afterDraw(inDemo, inTime);
+    };
     WallClock theWallClock;
     FrameClock& theClock = mSettings.clock != nullptr ? *mSettings.clock : theWallClock;
     FirstFrameWatch theWatch(theClock, [this] { FirstFrameShown(); });
-    int theResult = RunDemo(mDemo, mScreen, mStartMs, theWatch, mSettings.afterDraw, mSettings.loopControl);
+    int theResult = RunDemo(mDemo, mScreen, mStartMs, theWatch, theAfterDraw, mSettings.loopControl);
     if (theResult < 0) throw StepFailure();
   });
 }
@@ -400,6 +422,11 @@ void PlayerSession::CloseDemo() {
   if (Reached(StartupStep::kMusicLoaded) && mMusic != nullptr) Mix_FreeMusic(mMusic);
   mMusic = nullptr;
   if (Reached(StartupStep::kLibrariesStarted)) QuitLibraries(mDemo);
+  if (mMusicSource) {
+    mMusicSource->ReportProblem();
+    SetCurrentMusicSource(nullptr);
+    mMusicSource.reset();
+  }
   // The tracker also exists after a failed library start (step 5); it is
   // released then too, only Zorbit_Quit is left out.
   if (mState) {
@@ -470,6 +497,7 @@ bool PlayerSession::Reopen(OwnedDemo& ioNext, const std::string& inDemoPath, uin
   mSettings.options.startMs = inStartMs;
   mFailedLibrary.clear();
   return Guarded([&] {
+    StartMusicAnalysis();
     BindLibraries();
     MatchEffects();
     CreateDemoSurfaces();
@@ -478,9 +506,9 @@ bool PlayerSession::Reopen(OwnedDemo& ioNext, const std::string& inDemoPath, uin
   });
 }
 
-int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks) {
+int RunPlayer(const PlayerOptions& inOptions, const PlayerHooks& inHooks) {
   SessionSettings theSettings;
-  theSettings.options = ParseCommandLine(argc, argv);
+  theSettings.options = inOptions;
   theSettings.allowSetupWindow = inHooks.allowSetupWindow;
   theSettings.config = inHooks.config;
   theSettings.clock = inHooks.clock;

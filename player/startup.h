@@ -15,8 +15,10 @@
 #include "options.h"
 #include "sdlconfig.h"
 #include "startuptimes.h"
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
+class MusicSamples;
+class MusicSource;
 class OGLState;
 class OwnedDemo;
 struct OGLViewport;
@@ -105,6 +107,10 @@ class PlayerSession {
   const Demo& GetDemo() const { return mDemo; }
   SDL_Surface* GetScreen() const { return mScreen; }
   Mix_Music* GetMusic() const { return mMusic; }  // null without sound or music
+  // The music being decoded for analysis (the MUSC resource), from the
+  // document's load to the demo's close; null outside. Shared: a reader
+  // such as the tempo estimate may keep it past a reopen.
+  std::shared_ptr<const MusicSamples> GetMusicSamples() const;
   // The library whose Zorbit_Init failed in the last open, or empty.
   const std::string& FailedLibrary() const { return mFailedLibrary; }
   const SDL_Config& GetConfig() const { return mConfig; }  // the video and sound set-up in use
@@ -121,6 +127,7 @@ class PlayerSession {
   void MatchEffects();
   void CreateDemoSurfaces();
   void StartLibraries();
+  void StartMusicAnalysis();
   void LoadMusic();
   void StartMusic();
   // The demo's share of shutdown, newest first, down to the open video mode.
@@ -149,6 +156,7 @@ class PlayerSession {
   Demo mDemo = {};
   std::unique_ptr<OGLState> mState;
   Mix_Music* mMusic = nullptr;
+  std::unique_ptr<MusicSource> mMusicSource;  // the MUSC producer's
   void* mHostTable[HOST_SLOT_COUNT] = {};
   StartupTimes mTimes;
   bool mFirstFrameShown = false;
@@ -163,10 +171,10 @@ struct PlayerHooks {
   const SDL_Config* config = nullptr;  // used instead of "SDL.ini" when the setup window is not shown
 };
 
-// The whole run, as a session of the command line: returns the process exit
-// code, 0 when the main loop was entered, 1 otherwise. Writes "Errorlog.txt"
-// in the working directory.
-int RunPlayer(int argc, char** argv, const PlayerHooks& inHooks = PlayerHooks());
+// The whole run, as a session of the parsed command line (ParseCommandLine):
+// returns the process exit code, 0 when the main loop was entered, 1
+// otherwise. Writes "Errorlog.txt" in the working directory.
+int RunPlayer(const PlayerOptions& inOptions, const PlayerHooks& inHooks = PlayerHooks());
 
 // Back to a fresh process: the name table, the resource registry, the
 // warning function, the beat lookup and the stop flag. Start-up and every

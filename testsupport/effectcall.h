@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 // An effect function: the frame info, its slot, then ZORBIT_MAX_PARAMS values.
 using Effect40 = bool (*)(FrameInfo*, void**, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,

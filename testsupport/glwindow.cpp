@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 
 ::testing::AssertionResult EnsureGLWindow(int inWidth, int inHeight) {
   static bool theOpen = false;

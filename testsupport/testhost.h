@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "effectcall.h"
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 class TestHost {
  public:

@@ -32,7 +32,7 @@
 
 #include "basicexception.h"
 #include "pluginsearch.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "demo.h"
 #include "nametable.h"
 #include "zorbitloader.h"

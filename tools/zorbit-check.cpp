@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "democheck.h"
+#include "offscreengl.h"
 #include "programinfo.h"
+#include "shadercheck.h"
 #include "toolpaths.h"
 
 namespace {
@@ -19,12 +21,15 @@ void Usage(FILE* inOut) {
                "Checks demo documents the way the player reads them and prints every problem as\n"
                "FILE:LINE:COLUMN: error|warning: message. Errors stop the player or make part of\n"
                "the demo never play; warnings point at things that are probably not meant.\n"
+               "The shader files of Shader events are compiled by the OpenGL driver without a\n"
+               "display (EGL); where there is none, they are only read, and a note says so.\n"
                "Exit status: 0 when no document has errors, 1 otherwise, 2 on bad usage.\n"
                "\n"
                "  --schema FILE      XML Schema to validate documents against\n"
                "                     (default: the installed or source tree's demo.xsd)\n"
                "  --plugin-dir DIR   also look for plug-in files in DIR\n"
-               "  --no-loader        do not run the player's own loader on the document\n"
+               "  --no-loader        do not run the player's own loader on the document (nor\n"
+               "                     check its shader files)\n"
                "  --help             print this help and exit\n"
                "  --version          print the version and exit\n");
 }
@@ -60,12 +65,24 @@ int main(int argc, char** argv) {
   }
   if (theFiles.empty()) return UsageError("zorbit-check", "which demo documents? (zorbit-check DEMO.xml...)");
   int theErrors = 0, theWarnings = 0;
+  OffscreenGL theGL;  // compiles the shader files of every document; opened on first need
+  std::string theNotCompiled;
   for (const std::string& theFile : theFiles) {
     for (const Finding& theFinding : CheckDemo(theFile, theOptions)) {
       std::printf("%s\n", FormatFinding(theFile, theFinding).c_str());
       (theFinding.severity == Finding::kError ? theErrors : theWarnings)++;
     }
+    if (!theOptions.runLoader) continue;
+    ShaderCheck theShaders = CheckShaders(theFile, theGL);
+    for (const ShaderFinding& theFinding : theShaders.findings) {
+      std::printf("%s\n", FormatFinding(theFinding.file, theFinding.finding).c_str());
+      (theFinding.finding.severity == Finding::kError ? theErrors : theWarnings)++;
+    }
+    if (theNotCompiled.empty()) theNotCompiled = theShaders.skipped;
   }
+  std::fflush(stdout);
+  if (!theNotCompiled.empty())
+    std::fprintf(stderr, "zorbit-check: note: shader files were not compiled: %s\n", theNotCompiled.c_str());
   std::fprintf(stderr, "zorbit-check: %d error(s), %d warning(s)\n", theErrors, theWarnings);
   return theErrors ? 1 : 0;
 }

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 struct SDL_Surface;
 struct SegmentIndex;

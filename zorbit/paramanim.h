@@ -21,7 +21,7 @@
 #endif
 
 #include "demo.h"
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 // Beat parameters find their BeatRecord through this lookup (the registry's
 // UseResource). Called with KIND_BEAT, the beat's text number, nullptr, false,

@@ -8,10 +8,13 @@
 #include <string>
 
 #include "basicexception.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "demo.h"
 #include "nametable.h"
 #include "programinfo.h"
+#include "shaderevents.h"
+#include "tempotool.h"
+#include "timelinetool.h"
 #include "zorbitloader.h"
 
 namespace {
@@ -133,6 +136,9 @@ void Print(const Demo& inDemo, const NameTable& inNames) {
       for (uint32_t theP = 0; theP < theEvent.paramCount; ++theP) {
         printf("      %u: %s\n", theP, Describe(theEvent.paramKinds[theP], theEvent.params[theP], inNames).c_str());
       }
+      if (IsShaderEvent(theEvent))
+        for (const std::string& theLine : DescribeShaderEvent(ReadShaderEvent(theEvent, theT, theE), inNames))
+          printf("      %s\n", theLine.c_str());
     }
   }
 
@@ -148,13 +154,22 @@ void Usage() {
          "Exit status: 0 when the document loads, 1 when the loader rejects it (its\n"
          "message goes to standard error), 2 on bad usage.\n"
          "\n"
+         "\n"
+         "Pictures: zorbit-info --timeline OUT [--from MS] [--to MS] [--width PX] [--bpm N] DEMO.xml\n"
+         "          zorbit-info --plot TRACK.EVENT:PARAM OUT DEMO.xml\n"
+         "%s"
+         "\n"
+         "Tempo:    zorbit-info --tempo DEMO.xml\n"
+         "%s"
          "  --help      print this help and exit\n"
-         "  --version   print the version and exit\n");
+         "  --version   print the version and exit\n", PictureHelp(), TempoHelp());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (WantsPicture(argc, argv)) return RunPictureTool(argc, argv);
+  if (WantsTempo(argc, argv)) return RunTempoTool(argc, argv);
   const char* theFile = nullptr;
   bool theOptionsEnded = false;
   for (int i = 1; i < argc; ++i) {

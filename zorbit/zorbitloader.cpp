@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "basicexception.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "segmentindex.h"
 
 using namespace xercesc;

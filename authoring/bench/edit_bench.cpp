@@ -17,6 +17,8 @@
 #include "overlay.h"
 #include "sdlconfig.h"
 #include "startup.h"
+#include "timelinestrip.h"
+#include "transport.h"
 
 namespace {
 
@@ -156,6 +158,41 @@ void DisplayAlone(benchmark::State& ioState) {
   theOverlay.Release();
 }
 BENCHMARK(DisplayAlone)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(500);
+
+// The timeline strip's own cost, measured as the display's is against the
+// same one-pixel baseline (DisplayAlone/0): 1 as a playing frame draws it
+// (the image composed once, the playhead moving), 2 composed every frame (the
+// loop's start moved each time), the most a frame of scrubbing or zooming pays.
+void StripAlone(benchmark::State& ioState) {
+  Bench& theBench = Shared();
+  TimelineStrip theStrip;
+  theStrip.Toggle();
+  theBench.clock.mTime = 41000;
+  Transport theTransport(theBench.clock, 41000, 60000);
+  const bool theRecompose = ioState.range(0) == 2;
+  bool theRunning = true;
+  uint32_t theFrame = 0;
+  theBench.Frames([&] {
+    for (int i = 0; i < 10 && theRunning; ++i) {
+      theRunning = ioState.KeepRunning();
+      if (!theRunning) break;
+      glClear(GL_COLOR_BUFFER_BIT);
+      glFinish();
+      ++theFrame;
+      if (theRecompose) {
+        theTransport.SeekTo(41000 + theFrame % 2);
+        theTransport.SetLoopStart();
+      }
+      auto theStart = Clock::now();
+      theStrip.Draw(1280, 720, theBench.session->GetDemo(), 41000 + theFrame % 1000, theTransport);
+      glFinish();
+      ioState.SetIterationTime(std::chrono::duration<double>(Clock::now() - theStart).count());
+    }
+    return theRunning;
+  });
+  theStrip.Release();
+}
+BENCHMARK(StripAlone)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(500);
 
 void WithoutDisplay(benchmark::State& ioState) { Frame(ioState, false); }
 void WithDisplay(benchmark::State& ioState) { Frame(ioState, true); }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "codepage.h"
+#include <zorbit/codepage.h>
 
 namespace {
 

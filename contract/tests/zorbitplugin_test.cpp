@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "zorbitplugin.h"
+#include <zorbit/zorbitplugin.h>
 
 namespace {
 

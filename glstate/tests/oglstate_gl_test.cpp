@@ -8,7 +8,7 @@
 #include <cmath>
 #include <string>
 
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <GL/glew.h>
 #include <dlfcn.h>
 
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 
 namespace {
 

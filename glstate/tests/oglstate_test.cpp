@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "glrecorder.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 
 namespace {
 

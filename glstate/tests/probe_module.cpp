@@ -1,6 +1,6 @@
 // A plug-in-like module (hidden visibility) carrying its own copy of the
 // tracker, for oglstate_module_test.cpp.
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 
 #define PROBE_EXPORT extern "C" __attribute__((visibility("default")))
 

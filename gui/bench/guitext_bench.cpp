@@ -10,7 +10,7 @@
 
 #include "guifactory.h"
 #include "oglguifactory.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "basicexception.h"
 #include "guifactory.h"
 #include "oglguifactory.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "testwindow.h"
 
 namespace {

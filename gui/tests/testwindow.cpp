@@ -9,7 +9,7 @@
 
 #include "guifactory.h"
 #include "oglguifactory.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "opengldriver.h"
 
 ::testing::AssertionResult EnsureGuiWindow() {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "bezier.h"
-#include "flatoval3d.h"
+#include <zorbit/lattice/bezier.h>
+#include <zorbit/lattice/flatoval3d.h>
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include "bezier.h"
-#include "camera3d.h"
-#include "lattice_math.h"
+#include <zorbit/lattice/bezier.h>
+#include <zorbit/lattice/camera3d.h>
+#include <zorbit/lattice/lattice_math.h>
 
 namespace {
 

@@ -3,13 +3,13 @@
 
 #include <cmath>
 
-#include "axisnode3d.h"
+#include <zorbit/lattice/axisnode3d.h>
 #include "buffer.h"
-#include "flatoval3d.h"
-#include "groupnode3d.h"
-#include "poly3d.h"
-#include "rootnode3d.h"
-#include "visitor3d.h"
+#include <zorbit/lattice/flatoval3d.h>
+#include <zorbit/lattice/groupnode3d.h>
+#include <zorbit/lattice/poly3d.h>
+#include <zorbit/lattice/rootnode3d.h>
+#include <zorbit/lattice/visitor3d.h>
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <cstring>
 #include <vector>
 
-#include "axisnode3d.h"
-#include "flatoval3d.h"
+#include <zorbit/lattice/axisnode3d.h>
+#include <zorbit/lattice/flatoval3d.h>
 #include "glwindow.h"
-#include "oglstate.h"
-#include "renderer3d.h"
-#include "rootnode3d.h"
+#include <zorbit/oglstate.h>
+#include <zorbit/lattice/renderer3d.h>
+#include <zorbit/lattice/rootnode3d.h>
 
 namespace {
 

@@ -175,7 +175,7 @@ void StartToFirstFrame(benchmark::State& ioState) {
       }
       theSeen = true;
     };
-    if (RunPlayer(2, theArgv, theHooks) != 0 || !theSeen) {
+    if (RunPlayer(ParseCommandLine(2, theArgv), theHooks) != 0 || !theSeen) {
       ioState.SkipWithError("the demo did not play; see Errorlog.txt");
       break;
     }

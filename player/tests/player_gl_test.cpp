@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "gamma.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "opengldriver.h"
 #include "playerfixture.h"
 

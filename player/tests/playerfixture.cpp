@@ -87,7 +87,7 @@ PlayResult DemoFolder::RunHere(const std::vector<std::string>& inArguments, uint
   theHooks.clock = &theClock;
   theHooks.afterDraw = inAfterDraw;
   theHooks.allowSetupWindow = false;
-  int theExit = RunPlayer(int(theArguments.size()), theArgv.data(), theHooks);
+  int theExit = RunPlayer(ParseCommandLine(int(theArguments.size()), theArgv.data()), theHooks);
   EXPECT_EQ(0, chdir(theOld));
   return Collect(theExit);
 }

@@ -16,7 +16,7 @@
 #include <GL/gl.h>
 #endif
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 #ifndef PLUGIN_TAG
 #error PLUGIN_TAG must name the variant

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-#include "axisnode3d.h"
-#include "bezier.h"
+#include <zorbit/lattice/axisnode3d.h>
+#include <zorbit/lattice/bezier.h>
 #include "buffer.h"
-#include "flatoval3d.h"
+#include <zorbit/lattice/flatoval3d.h>
 #include "font3d.h"
-#include "lattice_math.h"
+#include <zorbit/lattice/lattice_math.h>
 #include "balloonshost.h"
-#include "zorbitplugin.h"
+#include <zorbit/zorbitplugin.h>
 
 namespace {
 

@@ -19,7 +19,7 @@
 
 #include <cstdint>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 ZORBIT_EXPORT bool TextBalloon(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inCount,
                                int32_t inFontName, int32_t inFontSize, int32_t inTailX, int32_t inTailY,

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "buffer.h"
-#include "zorbitplugin.h"
+#include <zorbit/zorbitplugin.h>
 
 namespace {
 

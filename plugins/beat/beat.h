@@ -2,7 +2,7 @@
 //
 // An event of MakeBeat defines one beat from its 40 parameters while the
 // event is active; the player's beat parameters read the BeatRecord that
-// ProduceBeat hands out (layout in contract/zorbit.h). The table holds at
+// ProduceBeat hands out (layout in zorbit/zorbit.h). The table holds at
 // most kMaxBeats beats, kept without gaps in slots 0 .. count - 1.
 //
 // MakeBeat parameters (signed 32-bit):
@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 enum { kMaxBeats = 64, kBeatSegments = 19 };
 

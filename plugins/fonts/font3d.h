@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "poly3d.h"
-#include "resourcefont.h"
+#include <zorbit/lattice/poly3d.h>
+#include "fontsapi.h"
 
 class FONTS_API Font3D : public Poly3D {
  public:

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "codepage.h"
+#include <zorbit/codepage.h>
 
 namespace {
 

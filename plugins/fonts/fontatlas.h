@@ -11,7 +11,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include "resourcefont.h"
+#include "fontsapi.h"
 
 // Atlases wider than this many texels trade width for more rows.
 enum { ATLAS_WIDTH_LIMIT = 2048 };

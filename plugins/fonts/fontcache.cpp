@@ -9,11 +9,11 @@
 #include <GL/glew.h>
 
 #include "atlasdump.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "fontatlas.h"
 #include "fontlookup.h"
 #include "fontshost.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 
 namespace {
 

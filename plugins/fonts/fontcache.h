@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "resourcefont.h"
+#include "fontsapi.h"
 
 enum { FONT_SLOT_COUNT = 8 };
 

@@ -6,7 +6,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include "zorbitplugin.h"
+#include <zorbit/zorbitplugin.h>
 
 extern zorbit::Host gHost;    // the host's slots, copied in Zorbit_Init
 extern FT_Library gFreeType;  // null until Zorbit_Init succeeded and after Zorbit_Quit

@@ -2,7 +2,7 @@
 #include "fontcache.h"
 #include "fontlookup.h"
 #include "fontshost.h"
-#include "oglstate.h"
+#include <zorbit/oglstate.h>
 #include "text3d.h"
 #include "textswarm3d.h"
 

@@ -1,9 +1,9 @@
 #include "showingroup.h"
 
-#include "axisnode3d.h"
+#include <zorbit/lattice/axisnode3d.h>
 #include "fontshost.h"
-#include "lattice_math.h"
-#include "node3d.h"
+#include <zorbit/lattice/lattice_math.h>
+#include <zorbit/lattice/node3d.h>
 
 void ShowInGroup(int32_t inGroup, const char* inRequester, Node3D* ioNode, AxisNode3D* inAxis) {
   if (inAxis) {

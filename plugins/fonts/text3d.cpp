@@ -1,14 +1,14 @@
 #include "text3d.h"
 
 
-#include "axisnode3d.h"
+#include <zorbit/lattice/axisnode3d.h>
 #include "font3d.h"
 #include "fontshost.h"
 #include "heldfont.h"
-#include "lattice_math.h"
-#include "nodeplacement.h"
+#include <zorbit/lattice/lattice_math.h>
+#include <zorbit/lattice/nodeplacement.h>
 #include "showingroup.h"
-#include "zorbitplugin.h"
+#include <zorbit/zorbitplugin.h>
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 ZORBIT_EXPORT bool Text3D(FrameInfo* ioInfo, void** ioSlot, int32_t inText, int32_t inFontName, int32_t inFontSize,
                           int32_t inX, int32_t inY, int32_t inZ, int32_t inQx, int32_t inQy, int32_t inQz,

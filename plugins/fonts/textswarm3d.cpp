@@ -1,13 +1,13 @@
 #include "textswarm3d.h"
 
 
-#include "axisnode3d.h"
+#include <zorbit/lattice/axisnode3d.h>
 #include "fontshost.h"
 #include "heldfont.h"
-#include "nodeplacement.h"
+#include <zorbit/lattice/nodeplacement.h>
 #include "showingroup.h"
 #include "swarmtext3d.h"
-#include "zorbitplugin.h"
+#include <zorbit/zorbitplugin.h>
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "gridshapes.h"
 #include "gridtable.h"
-#include "zorbitplugin.h"
+#include <zorbit/zorbitplugin.h>
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** inOutputSurfaces, SDL_Surface** inInputSurfaces, void** inHostTable);
 // Frees the grids of events that were still active (they get no PHASE_DESTROY).

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "bezier.h"
+#include <zorbit/lattice/bezier.h>
 
 void FillFlatGrid(float* outVertices, int32_t inColumns, int32_t inRows, int32_t inWidth, int32_t inHeight) {
   float* theOut = outVertices;

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 enum { kMaxGrids = 128 };
 // Largest grid (columns x rows) made or copied; keeps every vertex index,

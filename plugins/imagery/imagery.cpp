@@ -5,7 +5,7 @@
 #include "imageryhost.h"
 #include "movietable.h"
 #include "texturetable.h"
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 ZORBIT_EXPORT void* ProduceTexture(const char* inName, void* /*inUserData*/, bool& outIsStatic) {
   outIsStatic = true;

@@ -1,7 +1,7 @@
 // The host services imagery.so keeps from Zorbit_Init, and its warning helper.
 #pragma once
 
-#include "zorbitplugin.h"
+#include <zorbit/zorbitplugin.h>
 
 // Copied from the host table in Zorbit_Init.
 extern zorbit::Host gHost;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 enum { MOVIE_CAPACITY = 512 };
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 struct SDL_Surface;
 struct SDL_RWops;

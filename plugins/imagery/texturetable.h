@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 enum {
   TEXTURE_RECORD_CAPACITY = 512,

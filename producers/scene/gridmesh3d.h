@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "poly3d.h"
-#include "zorbit.h"
+#include <zorbit/lattice/poly3d.h>
+#include <zorbit/zorbit.h>
 
 class GridMesh3D : public Poly3D {
  public:

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "rootnode3d.h"
+#include <zorbit/lattice/rootnode3d.h>
 
 class GroupTable {
  public:

@@ -12,14 +12,14 @@
 #include <cstdio>
 #include <string>
 
-#include "axisnode3d.h"
+#include <zorbit/lattice/axisnode3d.h>
 #include "gridmesh3d.h"
 #include "grouptable.h"
-#include "lattice_math.h"
-#include "nodeplacement.h"
-#include "renderer3d.h"
-#include "zorbit.h"
-#include "zorbitplugin.h"
+#include <zorbit/lattice/lattice_math.h>
+#include <zorbit/lattice/nodeplacement.h>
+#include <zorbit/lattice/renderer3d.h>
+#include <zorbit/zorbit.h>
+#include <zorbit/zorbitplugin.h>
 
 namespace {
 

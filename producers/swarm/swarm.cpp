@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "swarmshape.h"
-#include "zorbit.h"
-#include "zorbitplugin.h"
+#include <zorbit/zorbit.h>
+#include <zorbit/zorbitplugin.h>
 
 namespace {
 

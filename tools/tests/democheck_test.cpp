@@ -20,7 +20,7 @@
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "basicexception.h"
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "nametable.h"
 #include "zorbitloader.h"
 

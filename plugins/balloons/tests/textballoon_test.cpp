@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "flatoval3d.h"
+#include <zorbit/lattice/flatoval3d.h>
 #include "font3d.h"
 #include "fontcache.h"
 #include "glwindow.h"
 #include "testhost.h"
-#include "groupnode3d.h"
-#include "resourcefont.h"
+#include <zorbit/lattice/groupnode3d.h>
+#include "fontsapi.h"
 
 extern "C" bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void**);  // fonts.so's
 extern "C" bool Zorbit_Quit();

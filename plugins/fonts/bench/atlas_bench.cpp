@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "font3d.h"
 #include "fontatlas.h"
 

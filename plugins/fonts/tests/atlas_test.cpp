@@ -19,13 +19,13 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include "codepage.h"
+#include <zorbit/codepage.h>
 #include "fontatlas.h"
 #include "fontcache.h"
 #include "glwindow.h"
 #include "testhost.h"
-#include "oglstate.h"
-#include "resourcefont.h"
+#include <zorbit/oglstate.h>
+#include "fontsapi.h"
 
 extern "C" bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void**);
 extern "C" bool Zorbit_Quit();

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "axisnode3d.h"
+#include <zorbit/lattice/axisnode3d.h>
 #include "font3d.h"
 #include "fontcache.h"
 #include "glwindow.h"
 #include "testhost.h"
-#include "groupnode3d.h"
-#include "resourcefont.h"
+#include <zorbit/lattice/groupnode3d.h>
+#include "fontsapi.h"
 #include "swarmtext3d.h"
 #include "text3d.h"
 

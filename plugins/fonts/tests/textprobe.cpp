@@ -3,7 +3,7 @@
 // across the swap) at the start of each frame's running calls and writes it
 // to "frame.ppm" in the working directory, top row first.
 #include "shownframe.h"
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void**) { return true; }
 ZORBIT_EXPORT bool Zorbit_Quit() { return true; }

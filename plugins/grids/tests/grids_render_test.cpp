@@ -70,7 +70,7 @@ std::map<uint32_t, Frame> Play(const DemoFolder& inFolder, const std::string& in
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, theFrame.mRgb.data());
   };
-  outExit = RunPlayer(2, theArgv, theHooks);
+  outExit = RunPlayer(ParseCommandLine(2, theArgv), theHooks);
   // For a look at what was drawn: ZORBIT_KEEP_TEST_FOLDERS=1 keeps the folder with the frames as PPM files.
   if (std::getenv("ZORBIT_KEEP_TEST_FOLDERS")) {
     for (const auto& [theTime, theFrame] : theFrames) {

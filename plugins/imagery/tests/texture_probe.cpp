@@ -8,7 +8,7 @@
 // Zorbit_Quit logs "ProbeTexture: <run calls> run calls".
 #include <cstdio>
 
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "shownframe.h"
-#include "zorbit.h"
+#include <zorbit/zorbit.h>
 
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface**, SDL_Surface**, void**) { return true; }
 ZORBIT_EXPORT bool Zorbit_Quit() { return true; }

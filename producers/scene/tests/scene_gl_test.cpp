@@ -8,10 +8,10 @@
 #include <cmath>
 #include <memory>
 
-#include "flatoval3d.h"
+#include <zorbit/lattice/flatoval3d.h>
 #include "glwindow.h"
-#include "groupnode3d.h"
-#include "oglstate.h"
+#include <zorbit/lattice/groupnode3d.h>
+#include <zorbit/oglstate.h>
 #include "testhost.h"
 
 namespace {

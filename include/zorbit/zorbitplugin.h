@@ -43,7 +43,7 @@ inline void WarnV(WarnFunction inWarn, const char* inEnd, const char* inFormat, 
 // slot is missing (a test host may leave some empty): it does nothing and
 // answers null.
 struct Host {
-  void* state = nullptr;  // OGLState* (glstate/oglstate.h)
+  void* state = nullptr;  // OGLState* (zorbit/oglstate.h)
   WarnFunction warn = nullptr;
   UseResourceFunction useResource = nullptr;
   ReleaseResourceFunction releaseResource = nullptr;

@@ -108,16 +108,16 @@ typedef bool (*ReleaseFunction)(const char* name, void* resource);
 // Nothing a producer handed out outlives its Zorbit_Quit. The records:
 //   BeatRecord, Grid, TextureRecord, SwarmRecord,
 //   MusicRecord                                   this header, below
-//   ResourceFont (FONT)                           plugins/fonts/resourcefont.h
-//   Node3D, GroupNode3D (3DWR) and the nodes      lattice/ (node3d.h, groupnode3d.h, ...)
-//   OGLState (HOST_STATE)                         glstate/oglstate.h
+//   ResourceFont (FONT)                           zorbit/resourcefont.h
+//   Node3D, GroupNode3D (3DWR) and the nodes      zorbit/lattice/ (node3d.h, groupnode3d.h, ...)
+//   OGLState (HOST_STATE)                         zorbit/oglstate.h
 
 // ---------------------------------------------------------------------------
 // The host table: eight pointer-sized slots that the player fills once before
 // Zorbit_Init and that stay valid until shutdown. Copy what you need in Zorbit_Init.
 
 enum HostSlot {
-  HOST_STATE = 0,             // OGLState* (glstate/oglstate.h): the player's tracker, a data pointer
+  HOST_STATE = 0,             // OGLState* (zorbit/oglstate.h): the player's tracker, a data pointer
   HOST_WARN = 1,              // WarnFunction: append a line to the player's log
   HOST_USE_RESOURCE = 2,      // UseResourceFunction
   HOST_RELEASE_RESOURCE = 3,  // ReleaseResourceFunction
@@ -155,7 +155,7 @@ typedef const char* (*GetTextFunction)(int32_t index);
 // The name is in Windows-1252, as texts are; it is converted to UTF-8, the
 // file system's names, before the file is looked up. A plug-in that opens a
 // file named by a text without this service converts the name itself
-// (codepage::ToUtf8 in basic/codepage.h).
+// (codepage::ToUtf8 in zorbit/codepage.h).
 typedef SDL_RWops* (*OpenStreamFunction)(const char* name);
 // Closes a stream from OpenStreamFunction together with its file.
 typedef void (*CloseStreamFunction)(SDL_RWops* stream);

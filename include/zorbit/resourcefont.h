@@ -3,15 +3,14 @@
 //
 // Other plug-ins receive a ResourceFont through the player's registry
 // (useResource(KIND_FONT, nameIndex, &size, ...), userData = pointer to the
-// int32_t pixel size) and only pass it back to Font3D and GetStringPixels.
-// They release it with releaseResource(KIND_FONT, nameIndex, &size): the
-// release goes by name and size, never by the record's address.
+// int32_t pixel size) and read it: the atlas texture, each code's place in
+// it and its metrics. They release it with releaseResource(KIND_FONT,
+// nameIndex, &size): the release goes by name and size, never by the
+// record's address.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-
-#define FONTS_API __attribute__((visibility("default")))
 
 enum { FONT_CODE_COUNT = 256, FONT_NAME_CAPACITY = 512 };
 
@@ -38,15 +37,3 @@ static_assert(offsetof(ResourceFont, atlasWidth) == 4 && offsetof(ResourceFont, 
                   offsetof(ResourceFont, top) == 4624 && offsetof(ResourceFont, width) == 5648 &&
                   offsetof(ResourceFont, height) == 6672,
               "ResourceFont layout");
-
-// Width in whole pixels of at most inCount characters of inText from
-// position inStart (stops at the end of the text). A negative inStart gives
-// 0, a negative inCount runs to the end, a null text gives 0.
-FONTS_API int32_t GetStringPixels(const ResourceFont& inFont, const char* inText, int32_t inStart,
-                                  int32_t inCount);
-
-// The FONT kind's producer and releaser (registered in Zorbit_Init).
-// inUserData points to the int32_t pixel size. The font needs the player's
-// OpenGL context to be current: call only on the player's thread.
-extern "C" FONTS_API void* ProduceFont(const char* inName, void* inUserData, bool& outIsStatic);
-extern "C" FONTS_API bool ReleaseFont(const char* inName, void* inUserData);

@@ -4,7 +4,7 @@
 // queries report it (Poly3D, see poly3d.h) and every axis cross as three
 // lines, each with its node's matrix and position.
 //
-// Every state change that the OpenGL state tracker (glstate/oglstate.h)
+// Every state change that the OpenGL state tracker (zorbit/oglstate.h)
 // knows goes through it, pushed before a node and popped after it, so after
 // Render() the tracker's shadow copy is true and everything it tracks is as
 // it was. States the tracker does not know (polygon mode, line width, point

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   }
 #ifdef ZORBIT_HAVE_EDITOR
   if (EditRequested(theOptions)) return RunEditor(theOptions);
-  if (theOptions.musicClock) return RunWithMusicClock(theOptions, argc, argv);
+  if (theOptions.musicClock) return RunWithMusicClock(theOptions);
 #endif
-  return RunPlayer(argc, argv);
+  return RunPlayer(theOptions);
 }

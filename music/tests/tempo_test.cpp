@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "musicsamples.h"
+#include "musicspectrum.h"
+#include "musictempo.h"
+#include "tempfolder.h"
+#include "testsignals.h"
+
+namespace {
+
+const std::string kShowcaseMusic = std::string(ZORBIT_SOURCE_DIR) + "/demos/showcase/music.ogg";
+
+// Energy of bins 1 .. 6 (21 Hz to 129 Hz at 44.1 kHz): where a kick drum is.
+double LowEnergy(music::MusicAnalyser& ioAnalyser, uint32_t inMs) {
+  MusicRecord theRecord;
+  ioAnalyser.Analyse(inMs, theRecord);
+  double theSum = 0.0;
+  for (int32_t k = 1; k <= 6; ++k) theSum += double(theRecord.spectrum[k]) * theRecord.spectrum[k];
+  return theSum;
+}
+
+TEST(ShowcaseMusic, LowBinsRiseOnTheBeatsAndFallBetweenThem) {
+  MusicSamples theSamples;
+  theSamples.Start(kShowcaseMusic);
+  music::MusicAnalyser theAnalyser(theSamples);
+  ASSERT_EQ(theSamples.SampleRate(), 44100);
+  // The bass plays a note on (or, late in the bar, up to 60 ms before)
+  // every beat and the kick is some 20 dB under it, so what the low bins
+  // show is the two together: on the bar's first two beats the low bins go
+  // from nearly nothing 20 ms before to full 40 ms after.
+  for (uint32_t theBar = 4000; theBar < 60000; theBar += 2000) {
+    for (uint32_t theBeat : {theBar, theBar + 500}) {
+      EXPECT_GT(LowEnergy(theAnalyser, theBeat + 40), 10.0 * LowEnergy(theAnalyser, theBeat - 20))
+          << "kick at " << theBeat << " ms";
+    }
+  }
+  // And between two kicks the low bins fall again: 250 ms after the kick
+  // of the bar's last beat, the bass note is fading and the kick is gone.
+  for (uint32_t theBar = 4000; theBar < 58000; theBar += 2000) {
+    EXPECT_LT(LowEnergy(theAnalyser, theBar + 1750), 0.7 * LowEnergy(theAnalyser, theBar + 1540))
+        << "bar at " << theBar << " ms";
+  }
+}
+
+TEST(ShowcaseMusic, TempoIs120BpmAndTheFirstKickAtFourSeconds) {
+  MusicSamples theSamples;
+  theSamples.Start(kShowcaseMusic);
+  const music::TempoEstimate theTempo = music::EstimateTempo(theSamples);
+  ASSERT_TRUE(theTempo.found);
+  EXPECT_NEAR(theTempo.bpm, 120.0, 0.5) << "aubio alone says " << theTempo.aubioBpm;
+  EXPECT_NEAR(theTempo.firstBeatMs, 4000.0, 20.0);
+}
+
+TEST(Tempo, ClickTrackGivesItsTempoAndFirstClick) {
+  TempFolder theFolder("zorbit-tempo-");
+  struct Case {
+    double bpm, firstMs;
+  };
+  for (const Case& theCase : {Case{100.0, 1500.0}, Case{140.0, 2250.0}}) {
+    const std::string thePath = theFolder.Path() + "/clicks.flac";
+    ASSERT_TRUE(testsignals::Write(thePath, testsignals::Clicks(theCase.bpm, theCase.firstMs, 30.0, 44100), 44100,
+                                   testsignals::Format::kFlac));
+    MusicSamples theSamples;
+    theSamples.DecodeHere(thePath);
+    const music::TempoEstimate theTempo = music::EstimateTempo(theSamples);
+    ASSERT_TRUE(theTempo.found) << theCase.bpm;
+    EXPECT_NEAR(theTempo.bpm, theCase.bpm, 0.5);
+    EXPECT_NEAR(theTempo.firstBeatMs, theCase.firstMs, 20.0) << theCase.bpm << " BPM";
+  }
+}
+
+TEST(Tempo, SilenceAndNoMusicHaveNone) {
+  TempFolder theFolder("zorbit-tempo-");
+  const std::string thePath = theFolder.Path() + "/quiet.wav";
+  ASSERT_TRUE(testsignals::Write(thePath, std::vector<float>(44100 * 10, 0.0f), 44100, testsignals::Format::kWav));
+  MusicSamples theQuiet;
+  theQuiet.DecodeHere(thePath);
+  EXPECT_FALSE(music::EstimateTempo(theQuiet).found) << "silence";
+  MusicSamples theNone;
+  EXPECT_FALSE(music::EstimateTempo(theNone).found) << "no music";
+}
+
+TEST(Tempo, MakeBeatPatternLastsOneBeatAndRisesOnTheBeat) {
+  music::TempoEstimate theTempo;
+  theTempo.found = true;
+  theTempo.bpm = 120.0;
+  theTempo.firstBeatMs = 3996.4;
+  const uint32_t theStart = music::MakeBeatStartMs(theTempo);
+  EXPECT_EQ(theStart, 3990u);
+  const std::array<int32_t, 40> theParams = music::MakeBeatParams(theTempo, theStart, 7);
+  EXPECT_EQ(theParams[0], 7) << "the name's text";
+  EXPECT_EQ(theParams[1], 1) << "smoothed";
+  // Segments: 6.4 ms flat, 60 ms up, the rest of the 500 ms down; then the end.
+  const std::vector<int32_t> theExpected = {64, 0, 600, 1000, 5000 - 600 - 64, 0, -1};
+  for (size_t i = 0; i < theExpected.size(); ++i) EXPECT_EQ(theParams[2 + i], theExpected[i]) << "parameter " << 2 + i;
+  for (size_t i = 2 + theExpected.size(); i < 40; ++i) EXPECT_EQ(theParams[i], 0) << "parameter " << i;
+
+  theTempo.firstBeatMs = 4000.0;  // on a 10 ms step: no flat segment
+  const std::array<int32_t, 40> theOnStep = music::MakeBeatParams(theTempo, music::MakeBeatStartMs(theTempo), 0);
+  EXPECT_EQ(theOnStep[2], 600);
+  EXPECT_EQ(theOnStep[4], 4400);
+  EXPECT_EQ(theOnStep[6], -1);
+}
+
+}  // namespace
