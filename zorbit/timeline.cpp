@@ -436,9 +436,8 @@ void PaintRuler(const TimelineLayout& inLayout, Canvas& ioCanvas) {
     ioCanvas.Line(theMark.x, inLayout.rulerBottom - (theMajor ? 9 : 4), theMark.x, inLayout.rulerBottom, kInk, 1);
     if (theMajor) {
       ioCanvas.Line(theMark.x, inLayout.rulerBottom, theMark.x, theGridBottom, kGrid, 1);
-      const bool theLast = theMark.x + 50 > inLayout.width;  // kept inside the picture
-      ioCanvas.Text(theLast ? theMark.x - 3 : theMark.x + 3, inLayout.rulerBottom - 11, theMark.label, 11, kInk,
-                    theLast ? TextAnchor::kEnd : TextAnchor::kStart);
+      // A label that would run out of the picture is left out; its tick says enough.
+      if (theMark.x + 46 <= inLayout.width) ioCanvas.Text(theMark.x + 3, inLayout.rulerBottom - 11, theMark.label, 11, kInk);
     }
   }
   ioCanvas.Line(inLayout.axis.x0, inLayout.rulerBottom, inLayout.axis.x1, inLayout.rulerBottom, kInk, 1);
@@ -459,7 +458,7 @@ void PaintWave(const TimelineLayout& inLayout, Canvas& ioCanvas) {
   for (size_t c = 0; c < theWave.low.size() && c < theWave.high.size(); ++c) {
     const double theTop = theMiddle - theHalf * std::clamp(theWave.high[c], -1.0f, 1.0f);
     const double theBottom = theMiddle - theHalf * std::clamp(theWave.low[c], -1.0f, 1.0f);
-    ioCanvas.Rect(inLayout.axis.x0 + c, theTop, 1, std::max(1.0, theBottom - theTop), kWave);
+    ioCanvas.Rect(inLayout.axis.x0 + c, theTop, 1, std::max(1.0, theBottom - theTop), kWave, "class=\"wave\"");
   }
   ioCanvas.EndGroup();
 }

@@ -1,5 +1,7 @@
 #include "timelinetool.h"
 
+#include <cairo.h>
+
 #include <chrono>
 #include <clocale>
 #include <cstdio>
@@ -20,6 +22,7 @@
 namespace {
 
 const char* const kProgram = "zorbit-info";
+const int kTallest = 32000;  // pixels: cairo's pictures end at 32767
 
 struct PictureRequest {
   std::string demoPath;
@@ -126,6 +129,11 @@ bool Write(const PictureRequest& inRequest, const Demo& inDemo, const NameTable&
   }
   const Waveform theWave = MusicOf(inDemo, inRequest.demoPath, TimelineAxis(inDemo, inRequest.timeline));
   const TimelineLayout theLayout = LayOutTimeline(inDemo, inNames, inRequest.timeline, theWave);
+  if (theLayout.height > kTallest) {
+    outError = "the timeline would be " + std::to_string(theLayout.height) + " pixels high (" +
+               std::to_string(theLayout.rows.size()) + " tracks), more than a picture holds; nothing was written";
+    return false;
+  }
   auto thePicture = PictureFile::Make(theFormat, inRequest.outPath, theLayout.width, theLayout.height, TimelineRootData(theLayout));
   PaintTimeline(theLayout, thePicture->GetCanvas());
   return thePicture->Finish(outError);
@@ -181,5 +189,6 @@ int RunPictureTool(int argc, char** argv) {
   }
   DestroyDemo(theDemo);
   ClearNameTable(theNames);
+  cairo_debug_reset_static_data();  // cairo's font caches, so that a leak checker sees only real leaks
   return theStatus;
 }

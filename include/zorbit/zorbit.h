@@ -250,18 +250,24 @@ static_assert(sizeof(SwarmRecord) == 32 && offsetof(SwarmRecord, positions) == 8
 // the player itself for any name: the analysis is a function of the demo
 // time alone, so a frame shows the same values on screen, after a seek or a
 // pause, and in a capture at any frame rate. Before the music starts, after
-// it ends and when it cannot be decoded, every value is silence (zero bytes
-// and magnitudes, waveform bytes 128). Good for the call, like every other
-// resource; serial changes whenever the contents do, so a user that uploads
-// the record (a texture) does so once per change. Fixed 9232-byte layout.
+// it ends (once the smoothing's 0.3 s have passed) and when it cannot be
+// decoded, every value is silence (zero bytes and magnitudes, waveform bytes
+// 128); a file that cannot be analysed gives one warning in the log. Good for
+// the call, like every other resource: the record is computed on the first
+// ask in a frame and shared by every user of that frame; it may wait for the
+// music's decoding to reach the frame's time. serial changes whenever the
+// record is computed for another time, so a user that uploads it (a texture)
+// does so once per change; serial alone is not a function of the time.
+// Fixed 9232-byte layout.
 struct MusicRecord {
   uint32_t time;        // ms: the demo time this record describes
   int32_t sampleRate;   // Hz of the music; 0 when there is none to analyse
-  uint32_t length;      // ms: the music's length; 0 when there is none
+  uint32_t length;      // ms: the music's length as its file declares it; 0 when there is none
   uint32_t serial;      // changes whenever the contents below change
-  uint8_t levels[2][512];  // [0]: spectrum bytes (-100 dB .. -30 dB onto 0..255),
+  uint8_t levels[2][512];  // [0]: spectrum bytes of smoothed bins 0..511 (-100 dB .. -30 dB onto 0..255),
                            // [1]: waveform bytes 128 * (1 + v) of the last 512 samples
-  float spectrum[1024];    // linear magnitude over N of bins 0..1023, bin k at k * sampleRate / 2048 Hz
+  float spectrum[1024];    // linear magnitude over N of bins 0..1023 of the 2048 Blackman-windowed
+                           // samples ending at time; bin k at k * sampleRate / 2048 Hz
   float smoothed[1024];    // the same, smoothed over time (music/README.md says how)
 };
 static_assert(sizeof(MusicRecord) == 9232 && offsetof(MusicRecord, levels) == 16 &&
