@@ -14,6 +14,7 @@
 #include "frameloop.h"
 #include "options.h"
 #include "sdlconfig.h"
+#include "startuptimes.h"
 #include <zorbit/zorbit.h>
 
 class MusicSamples;
@@ -114,6 +115,8 @@ class PlayerSession {
   const std::string& FailedLibrary() const { return mFailedLibrary; }
   const SDL_Config& GetConfig() const { return mConfig; }  // the video and sound set-up in use
   const SessionSettings& Settings() const { return mSettings; }
+  // When each start-up step finished, up to the first frame shown.
+  const StartupTimes& Times() const { return mTimes; }
 
  private:
   // The steps, each named for what it reaches.
@@ -134,6 +137,8 @@ class PlayerSession {
   bool Guarded(Steps&& inSteps);
   void Reach(StartupStep inStep) { mStep = inStep; }
   bool Reached(StartupStep inStep) const { return mStep >= inStep; }
+  // After the first frame of a play: the times, in the log when verbose.
+  void FirstFrameShown();
 
   SessionSettings mSettings;
   StartupStep mStep = StartupStep::kNothing;
@@ -153,6 +158,9 @@ class PlayerSession {
   Mix_Music* mMusic = nullptr;
   std::unique_ptr<MusicSource> mMusicSource;  // the MUSC producer's
   void* mHostTable[HOST_SLOT_COUNT] = {};
+  StartupTimes mTimes;
+  bool mFirstFrameShown = false;
+  bool mSoundFontsLeftOut = false;  // SDL_mixer was told to look for none (music not MIDI)
 };
 
 // Extra wiring for tools; the player itself uses the defaults.

@@ -1,5 +1,6 @@
 #include "shadernotice.h"
 
+#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -14,20 +15,27 @@ const int kLineHeight = 17;
 const int kMargin = 6;
 const int kMaxLines = 12;
 
+// A configuration of its own, destroyed after the one look-up: fontconfig
+// goes when the plug-in is unloaded, and what it kept would be lost.
 std::string MonospaceFile() {
-  if (!FcInit()) return "";
+  FcConfig* theConfig = FcInitLoadConfigAndFonts();
+  if (theConfig == nullptr) return "";
   FcPattern* thePattern = FcNameParse(reinterpret_cast<const FcChar8*>("monospace"));
-  if (thePattern == nullptr) return "";
-  FcConfigSubstitute(nullptr, thePattern, FcMatchPattern);
+  if (thePattern == nullptr) {
+    FcConfigDestroy(theConfig);
+    return "";
+  }
+  FcConfigSubstitute(theConfig, thePattern, FcMatchPattern);
   FcDefaultSubstitute(thePattern);
   FcResult theResult = FcResultNoMatch;
-  FcPattern* theMatch = FcFontMatch(nullptr, thePattern, &theResult);
+  FcPattern* theMatch = FcFontMatch(theConfig, thePattern, &theResult);
   std::string theFile;
   FcChar8* thePath = nullptr;
   if (theMatch != nullptr && FcPatternGetString(theMatch, FC_FILE, 0, &thePath) == FcResultMatch)
     theFile = reinterpret_cast<const char*>(thePath);
   if (theMatch != nullptr) FcPatternDestroy(theMatch);
   FcPatternDestroy(thePattern);
+  FcConfigDestroy(theConfig);
   return theFile;
 }
 
@@ -53,6 +61,10 @@ ShaderNotice::~ShaderNotice() {
 bool ShaderNotice::Open() {
   if (mTried) return mFace != nullptr;
   mTried = true;
+  // fontconfig keeps tables of its own for the whole process; it stays
+  // loaded when the plug-in is unloaded (between demos, at the end), as the
+  // player's own copy does, rather than go with those tables in use.
+  dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_NODELETE);
   const std::string theFile = MonospaceFile();
   FT_Library theLibrary = nullptr;
   if (theFile.empty() || FT_Init_FreeType(&theLibrary) != 0) return false;
