@@ -28,6 +28,7 @@
 #include "nametable.h"
 #include <zorbit/oglstate.h>
 #include "overlay.h"
+#include "paramdisplay.h"
 #include "pluginfiles.h"
 #include "sdlconfig.h"
 #include "setupchoices.h"
@@ -39,6 +40,10 @@
 #include "zorbitloader.h"
 
 namespace {
+
+// Characters of parameter values on an event's line of the display: the
+// panel is composed by the processor, and its cost grows with its width.
+const size_t kParamsShown = 96;
 
 bool IsFile(const std::string& inPath) {
   struct stat theInfo;
@@ -186,6 +191,7 @@ class Editor {
   std::unique_ptr<MusicClock> mMusicClock;
   FileWatcher mWatcher;
   Overlay mOverlay;
+  ParamDisplay mParams;  // the running events' values by name
   TimelineStrip mStrip;  // T
   LoopControl mControl;
   std::unique_ptr<PlayerSession> mSession;
@@ -243,7 +249,7 @@ std::vector<std::string> Editor::DisplayLines(const Demo& inDemo, uint32_t inTim
       std::snprintf(theLine, sizeof theLine, "track %u: %s %s  %u ms", t,
                     theEvent.libraryFileName ? theEvent.libraryFileName : "?",
                     theEvent.functionName ? theEvent.functionName : "?", inTime - theEvent.startTime);
-      theLines.push_back(theLine);
+      theLines.push_back(theLine + mParams.Values(theEvent, inTime, kParamsShown));
       break;
     }
   }
@@ -297,6 +303,7 @@ void Editor::Adopt() {
     mTransport.SetMusic(&mFollower);
   }
   WatchDemo(mWatcher, mSession->Settings().options.demoPath, theDemo);
+  mParams.Adopt(theDemo);
   mSyncPause = true;
   // The music is estimated once per file brought up, off the main thread.
   std::shared_ptr<const MusicSamples> theSamples = mSession->GetMusicSamples();
