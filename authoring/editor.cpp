@@ -8,8 +8,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +23,8 @@
 #include "filewatcher.h"
 #include "frameloop.h"
 #include "musicclock.h"
+#include "musicsamples.h"
+#include "musictempo.h"
 #include "nametable.h"
 #include <zorbit/oglstate.h>
 #include "overlay.h"
@@ -155,6 +161,8 @@ class Editor {
   std::vector<std::string> DisplayLines(const Demo& inDemo, uint32_t inTime) const;
   // Brought up (again): the end of the transport, the music, the watches.
   void Adopt();
+  // --bpm auto: the bar keys from the estimate.
+  void UseTempo(const music::TempoEstimate& inTempo);
   // Reads the saved document and loads it beside the running demo: true
   // with it in mNext, else false with the problem reported.
   bool TakeSave();
@@ -188,6 +196,8 @@ class Editor {
   std::string mGoodText;      // the document as last brought up
   std::unique_ptr<OwnedDemo> mNext;  // the save that loaded, brought up at the reload
   std::string mNextText;             // its text
+  // --bpm auto: the tempo of the music last brought up, estimated beside the play.
+  std::future<music::TempoEstimate> mTempo;
   uint32_t mLastFrameMs = 0;  // wall time of the previous frame
   double mFrameMs = 0;        // smoothed frame time
 };
@@ -249,6 +259,7 @@ void Editor::AfterDraw(const Demo& inDemo, uint32_t inTime) {
     if (mTransport.Paused() && mSession->GetMusic() != nullptr) Mix_PauseMusic();
     mSyncPause = false;
   }
+  if (mTempo.valid() && mTempo.wait_for(std::chrono::seconds(0)) == std::future_status::ready) UseTempo(mTempo.get());
   if (mWatcher.Poll(theNow)) {
     mWatcher.TakeChanged();
     // A save that does not load leaves the demo running as it is.
@@ -287,6 +298,21 @@ void Editor::Adopt() {
   }
   WatchDemo(mWatcher, mSession->Settings().options.demoPath, theDemo);
   mSyncPause = true;
+  // The music is estimated once per file brought up, off the main thread.
+  std::shared_ptr<const MusicSamples> theSamples = mSession->GetMusicSamples();
+  if (mOptions.bpmAuto && theSamples && !mTempo.valid()) {
+    mTempo = std::async(std::launch::async, [theSamples] { return music::EstimateTempo(*theSamples); });
+  }
+}
+
+void Editor::UseTempo(const music::TempoEstimate& inTempo) {
+  if (!inTempo.found) {
+    WriteLog("Tempo: the music has no steady beat; Up and Down seek no bars (--bpm auto)\n");
+    return;
+  }
+  mOptions.bpm = uint32_t(std::clamp<long>(std::lround(inTempo.bpm), 1, 1000));
+  WriteLogF("Tempo: %.2f BPM, first beat at %.0f ms; Up and Down seek bars of four beats at %u BPM\n", inTempo.bpm,
+            inTempo.firstBeatMs, mOptions.bpm);
 }
 
 bool Editor::TakeSave() {

@@ -51,7 +51,7 @@ std::vector<Image> Capture(const std::string& inDemo, uint32_t inFrom, uint32_t 
   return theFrames;
 }
 
-std::vector<Image> CaptureDemo(uint32_t inFrom, uint32_t inTo, const std::string& inOutDir) {
+std::vector<Image> CaptureExample(uint32_t inFrom, uint32_t inTo, const std::string& inOutDir) {
   return Capture(kDemoFolder + "/shaders.xml", inFrom, inTo, inOutDir);
 }
 
@@ -93,7 +93,7 @@ bool LetterboxIsBlack(const Image& inFrame) {
 TEST(ShadersDemo, TheTunnelMovesAndPulsesWithTheKick) {
   // Kicks on every 500 ms: the level peaks 60 ms after the beat and is
   // nearly down again 400 ms later.
-  auto theFrames = CaptureDemo(1000, 1400, "tunnel");
+  auto theFrames = CaptureExample(1000, 1400, "tunnel");
   ASSERT_EQ(5u, theFrames.size());
   Spread thePeak = Brightness(theFrames[1]), theLow = Brightness(theFrames[4]);
   EXPECT_GT(thePeak.deviation, 20) << "rings and spokes, not a flat picture";
@@ -103,7 +103,7 @@ TEST(ShadersDemo, TheTunnelMovesAndPulsesWithTheKick) {
 }
 
 TEST(ShadersDemo, FeedbackPaintAccumulatesFrameByFrame) {
-  auto theFrames = CaptureDemo(5000, 7000, "paint");
+  auto theFrames = CaptureExample(5000, 7000, "paint");
   ASSERT_EQ(21u, theFrames.size());
   auto Painted = [](const uint8_t* inPixel) { return Luma(inPixel) > 40; };
   int theFirst = Count(theFrames[1], Painted), theLast = Count(theFrames[20], Painted);
@@ -126,7 +126,7 @@ std::string EditedDemo(const TempFolder& inFolder, const std::string& inFind, co
 }
 
 TEST(ShadersDemo, TheBufferChainShowsBlobsWithRimsAndTrails) {
-  auto theFrames = CaptureDemo(11000, 11500, "chain");
+  auto theFrames = CaptureExample(11000, 11500, "chain");
   ASSERT_EQ(6u, theFrames.size());
   auto Rim = [](const uint8_t* inPixel) { return inPixel[0] > 235 && inPixel[1] > 235 && inPixel[2] > 235; };
   auto Dark = [](const uint8_t* inPixel) { return Luma(inPixel) < 10; };
@@ -166,7 +166,7 @@ TEST(ShadersDemo, ThePostProcessGradesTheFrameDrawnSoFar) {
   std::string theEvent = theDocument.substr(theStart, theEnd + 8 - theStart);
 
   Image thePlain = Capture(EditedDemo(theFolder, theEvent, ""), 16000, 16000, "post-plain").at(0);
-  Image theGraded = CaptureDemo(16000, 16000, "post").at(0);
+  Image theGraded = CaptureExample(16000, 16000, "post").at(0);
   ASSERT_FALSE(thePlain.rgba == theGraded.rgba);
   const double kSaturation = 1.3, kVignette = 0.9;  // iParam[0] and iParam[1] of the event
   int theOff = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "musicsamples.h"
+#include "options.h"
 #include "musicspectrum.h"
 #include "playerfixture.h"
 #include "resourceregistry.h"
@@ -141,6 +142,18 @@ TEST_F(MusicResource, ReopenedDemoOffersItAgainFromItsOwnMusic) {
   // Sound is off, so the start stays where it was asked for.
   EXPECT_EQ(theTimes, (std::vector<uint32_t>{500, 520, 540}));
   EXPECT_EQ(theRates, (std::vector<int32_t>{44100, 44100, 44100}));
+}
+
+TEST(MusicOptions, BpmAutoAsksForTheEstimateAndOtherWordsAreRefused) {
+  const char* const theAuto[] = {"player", "--edit", "--bpm", "auto", "demo.xml"};
+  const PlayerOptions theOptions = ParseCommandLine(5, theAuto);
+  EXPECT_EQ(theOptions.error, "");
+  EXPECT_TRUE(theOptions.bpmAuto);
+  EXPECT_EQ(theOptions.bpm, 0u) << "no bars until the estimate is known";
+  const char* const theNumber[] = {"player", "--edit", "--bpm", "128", "demo.xml"};
+  EXPECT_FALSE(ParseCommandLine(5, theNumber).bpmAuto);
+  const char* const theWord[] = {"player", "--edit", "--bpm", "fast", "demo.xml"};
+  EXPECT_NE(ParseCommandLine(5, theWord).error.find("or auto"), std::string::npos);
 }
 
 }  // namespace

@@ -152,6 +152,17 @@ bool BuildProgram(const shadersource::Prepared& inPrepared, const std::string& i
   outProgram.inputs = LocateInputs(theProgram);
   outWarnings.clear();
   for (const std::string& theWarning : inPrepared.warnings) outWarnings.push_back(inFileName + ":" + theWarning);
+  outProgram.named.clear();
+  for (const shadersource::ValueName& theName : inPrepared.analysis.valueNames) {
+    const bool theInt = theName.type == "int";
+    const GLint theLocation = theInt || theName.type == "float" ? glGetUniformLocation(theProgram, theName.name.c_str()) : -1;
+    if (theLocation < 0) {
+      outWarnings.push_back(inFileName + ":" + std::to_string(theName.line) + ": " + theName.name +
+                            " is no float or int uniform the shader uses; its value is not given");
+      continue;
+    }
+    outProgram.named.push_back({theLocation, theName.index, theName.asInt, theInt});
+  }
   return true;
 }
 

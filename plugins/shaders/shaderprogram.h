@@ -19,9 +19,18 @@ struct ProgramInputs {
   GLint param = -1, paramInt = -1, spectrum = -1, origin = -1;
 };
 
+// A uniform of the author's own bound to a value by a comment.
+struct NamedValue {
+  GLint location;
+  int index;        // 0..19
+  bool asInt;       // iParamInt: the value as it is; iParam: the value / 1000
+  bool intUniform;  // an int uniform (else float)
+};
+
 struct ShaderProgram {
   GLuint program = 0;  // 0: none
   ProgramInputs inputs;
+  std::vector<NamedValue> named;
 };
 
 // The vertex attribute of the full-screen quad, bound before every link.
@@ -30,7 +39,8 @@ constexpr GLuint kPositionAttribute = 0;
 // Compiles inPrepared's source and links it. False with the driver's
 // messages in outLog, in the author's numbering as inFileName:line:column
 // lines; on success outLog holds the driver's warnings, if any, and
-// outWarnings the inputs declared with another type. outProgram is only
+// outWarnings the inputs declared with another type and the value names
+// that bind no float or int uniform. outProgram is only
 // written on success.
 bool BuildProgram(const shadersource::Prepared& inPrepared, const std::string& inFileName, ShaderProgram& outProgram,
                   std::string& outLog, std::vector<std::string>& outWarnings);

@@ -407,7 +407,8 @@ struct PassInputs {
   const int32_t* values;
 };
 
-void SetInputs(const ProgramInputs& inAt, const PassInputs& inPass) {
+void SetInputs(const ShaderProgram& inProgram, const PassInputs& inPass) {
+  const ProgramInputs& inAt = inProgram.inputs;
   glUniform3fv(inAt.resolution, 1, inPass.resolution);
   glUniform2fv(inAt.origin, 1, inPass.origin);
   glUniform1f(inAt.time, inPass.frame.time);
@@ -450,6 +451,11 @@ void SetInputs(const ProgramInputs& inAt, const PassInputs& inPass) {
   }
   glUniform1fv(inAt.param, kValueCount, theParams);
   glUniform1iv(inAt.paramInt, kValueCount, theInts);
+  for (const NamedValue& theNamed : inProgram.named) {
+    const int32_t theValue = theInts[theNamed.index];
+    if (theNamed.intUniform) glUniform1i(theNamed.location, theNamed.asInt ? theValue : GLint(theValue / 1000));
+    else glUniform1f(theNamed.location, theNamed.asInt ? float(theValue) : theParams[theNamed.index]);
+  }
 }
 
 // The viewport in OpenGL's window pixels (bottom-left origin), from the
@@ -542,7 +548,7 @@ bool RunPass(FrameInfo* ioInfo, ShaderState& ioState, const int32_t* p) {
   }
   thePass.resolution[2] = 1.0f;
   glUseProgram(ioState.program.program);
-  SetInputs(ioState.program.inputs, thePass);
+  SetInputs(ioState.program, thePass);
   DrawQuad(thePlugin.kit);
   if (theIntoTarget) {
     EndPass(*theTarget);

@@ -217,7 +217,10 @@ TEST(ShaderCapture, DrawGridShowsAShadersTarget) {
                 "void mainImage(out vec4 c, in vec2 p) {\n"
                 "  c = p.y > iResolution.y * 0.5 ? vec4(1.0, 0.0, 0.0, 1.0) : vec4(0.0, 1.0, 0.0, 1.0);\n"
                 "}\n");
-  const std::string theLibraries = kShaders + demoxml::Library("scene.so", {"Scene3D", "DrawGrid"}) +
+  // imagery.so registers TXTR first: it finds no file of the target's name
+  // and leaves the name to shaders.so without a word.
+  const std::string theLibraries = demoxml::Library("imagery.so", {"MakeMovie"}) + kShaders +
+                                   demoxml::Library("scene.so", {"Scene3D", "DrawGrid"}) +
                                    demoxml::Library("grids.so", {"MakeGrid"});
   // Texts: 0 the file, 1 the target, 2 the grid, 3 the 3D group.
   std::vector<int> theShader = Values(0, 1, 1);
@@ -240,7 +243,7 @@ TEST(ShaderCapture, DrawGridShowsAShadersTarget) {
   EXPECT_LT(theTop[1], 50);
   EXPECT_GT(theBottom[1], 200) << "the grid's bottom is not the picture's green bottom";
   EXPECT_LT(theBottom[0], 50);
-  EXPECT_EQ(theDemo.Log().find("could not find"), std::string::npos) << theDemo.Log();
+  EXPECT_EQ(theDemo.Log(), "") << "a warning about the target's name";
 }
 
 }  // namespace

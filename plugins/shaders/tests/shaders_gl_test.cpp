@@ -230,6 +230,19 @@ TEST_F(ShadersTest, ParametersAndTimeReachTheShader) {
   EXPECT_NEAR(thePixel.b, 52, 1) << "iTime is the elapsed time in seconds, iFrame counts the frames";
 }
 
+TEST_F(ShadersTest, ACommentGivesAValueToTheShadersOwnUniform) {
+  Load();
+  const int32_t theFile = File("named.glsl",
+                               "uniform float brightness; // iParam[2]\n"
+                               "uniform int level;        // iParamInt[5]\n"
+                               "void mainImage(out vec4 c, in vec2 p) { c = vec4(brightness, float(level) / 255.0, 0.0, 1.0); }\n");
+  Frame(0, Params(theFile).Set(22, 250).Set(25, 77));
+  const Rgba thePixel = ReadPixel(9, 9);
+  EXPECT_NEAR(thePixel.r, 64, 1) << "value 2 / 1000";
+  EXPECT_EQ(thePixel.g, 77) << "value 5 as it is";
+  EXPECT_EQ(mHost->AllWarnings(), "");
+}
+
 TEST_F(ShadersTest, FeedbackAccumulatesAndBuffersChain) {
   Load();
   const int32_t theAccumulate = File("accumulate.glsl",
@@ -368,6 +381,36 @@ TEST_F(ShadersTest, FailuresWarnAndDrawNothing) {
   Clear(0, 0, 1);
   EXPECT_EQ(Frame(theEvent++, Params(mHost->Name(mFolder.Path() + "/missing.glsl"))), STATUS_FAILED);
   EXPECT_NE(mHost->AllWarnings().find("cannot be opened"), std::string::npos) << mHost->AllWarnings();
+}
+
+TEST_F(ShadersTest, HostileParametersWarnOnceAndDrawOn) {
+  Load();
+  const int32_t theFile = File("hostile.glsl", kGradient);
+  const int32_t theA = mHost->Name("A"), theB = mHost->Name("B");
+  // Two buffers that read each other: a cycle, each sees the other's previous frame.
+  Params theReadsB = Params(theFile).Set(1, theA).Set(2, 1).Channel(0, 4, theB);
+  Params theReadsA = Params(theFile).Set(1, theB).Set(2, 1).Channel(0, 4, theA);
+  // Values no table knows: an unknown source, names that are no text,
+  // sampling and opacity beyond their ranges, an unknown blend and output.
+  Params theOdd = Params(theFile).Set(2, 77).Set(5, 100000).Set(6, -3).Set(7, 9);
+  theOdd.Channel(0, 99).Channel(1, 1, 12345, -1).Channel(2, 4, -7, 1 << 30).Channel(3, 5, 99999);
+  for (int k = 0; k < 3; ++k) {
+    Frame(0, theReadsB, k * 40);
+    Frame(1, theReadsA, k * 40);
+    Clear(0, 0, 1);
+    EXPECT_EQ(Frame(2, theOdd, k * 40), STATUS_UNCHANGED) << "the odd values stop the event";
+  }
+  const std::string theWarnings = mHost->AllWarnings();
+  EXPECT_NE(theWarnings.find("a cycle"), std::string::npos) << theWarnings;
+  EXPECT_NE(theWarnings.find("unknown source 99"), std::string::npos) << theWarnings;
+  EXPECT_NE(theWarnings.find("no texture name"), std::string::npos) << theWarnings;
+  EXPECT_NE(theWarnings.find("no buffer name"), std::string::npos) << theWarnings;
+  size_t theCount = 0;
+  for (size_t theAt = theWarnings.find("unknown source"); theAt != std::string::npos;
+       theAt = theWarnings.find("unknown source", theAt + 1))
+    ++theCount;
+  EXPECT_EQ(theCount, 1u) << "a warning repeated every frame: " << theWarnings;
+  ExpectGradient(0, 0, kWidth, kHeight, "odd values");
 }
 
 TEST_F(ShadersTest, TheStateTrackerFindsOpenGLAsItLeftIt) {
