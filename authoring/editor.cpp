@@ -8,7 +8,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,9 +23,13 @@
 #include "filewatcher.h"
 #include "frameloop.h"
 #include "musicclock.h"
+#include "musicsamples.h"
+#include "musictempo.h"
 #include "nametable.h"
 #include <zorbit/oglstate.h>
 #include "overlay.h"
+#include "paramdisplay.h"
+#include "pluginfiles.h"
 #include "sdlconfig.h"
 #include "setupchoices.h"
 #include "setupmemory.h"
@@ -31,6 +40,10 @@
 #include "zorbitloader.h"
 
 namespace {
+
+// Characters of parameter values on an event's line of the display: the
+// panel is composed by the processor, and its cost grows with its width.
+const size_t kParamsShown = 96;
 
 bool IsFile(const std::string& inPath) {
   struct stat theInfo;
@@ -84,8 +97,9 @@ void WatchDemo(FileWatcher& ioWatcher, const std::string& inDocument, const Demo
   ioWatcher.WatchFile(inDocument);
   if (inDemo.musicFile != nullptr) ioWatcher.WatchFile(codepage::ToUtf8(inDemo.musicFile));
   const NameTable& theNames = GetNameTable();
+  const std::set<int32_t> theFollowed = TextsFollowedByPlugins(inDemo);
   for (int32_t i = 0; i < theNames.count; ++i) {
-    if (theNames.texts[i] == nullptr) continue;
+    if (theNames.texts[i] == nullptr || theFollowed.count(i) != 0) continue;
     const std::string thePath = codepage::ToUtf8(theNames.texts[i]);
     if (!thePath.empty() && IsFile(thePath)) ioWatcher.WatchFile(thePath);
   }
@@ -152,6 +166,8 @@ class Editor {
   std::vector<std::string> DisplayLines(const Demo& inDemo, uint32_t inTime) const;
   // Brought up (again): the end of the transport, the music, the watches.
   void Adopt();
+  // --bpm auto: the bar keys from the estimate.
+  void UseTempo(const music::TempoEstimate& inTempo);
   // Reads the saved document and loads it beside the running demo: true
   // with it in mNext, else false with the problem reported.
   bool TakeSave();
@@ -175,6 +191,7 @@ class Editor {
   std::unique_ptr<MusicClock> mMusicClock;
   FileWatcher mWatcher;
   Overlay mOverlay;
+  ParamDisplay mParams;  // the running events' values by name
   TimelineStrip mStrip;  // T
   LoopControl mControl;
   std::unique_ptr<PlayerSession> mSession;
@@ -185,6 +202,8 @@ class Editor {
   std::string mGoodText;      // the document as last brought up
   std::unique_ptr<OwnedDemo> mNext;  // the save that loaded, brought up at the reload
   std::string mNextText;             // its text
+  // --bpm auto: the tempo of the music last brought up, estimated beside the play.
+  std::future<music::TempoEstimate> mTempo;
   uint32_t mLastFrameMs = 0;  // wall time of the previous frame
   double mFrameMs = 0;        // smoothed frame time
 };
@@ -230,7 +249,7 @@ std::vector<std::string> Editor::DisplayLines(const Demo& inDemo, uint32_t inTim
       std::snprintf(theLine, sizeof theLine, "track %u: %s %s  %u ms", t,
                     theEvent.libraryFileName ? theEvent.libraryFileName : "?",
                     theEvent.functionName ? theEvent.functionName : "?", inTime - theEvent.startTime);
-      theLines.push_back(theLine);
+      theLines.push_back(theLine + mParams.Values(theEvent, inTime, kParamsShown));
       break;
     }
   }
@@ -246,6 +265,7 @@ void Editor::AfterDraw(const Demo& inDemo, uint32_t inTime) {
     if (mTransport.Paused() && mSession->GetMusic() != nullptr) Mix_PauseMusic();
     mSyncPause = false;
   }
+  if (mTempo.valid() && mTempo.wait_for(std::chrono::seconds(0)) == std::future_status::ready) UseTempo(mTempo.get());
   if (mWatcher.Poll(theNow)) {
     mWatcher.TakeChanged();
     // A save that does not load leaves the demo running as it is.
@@ -283,7 +303,23 @@ void Editor::Adopt() {
     mTransport.SetMusic(&mFollower);
   }
   WatchDemo(mWatcher, mSession->Settings().options.demoPath, theDemo);
+  mParams.Adopt(theDemo);
   mSyncPause = true;
+  // The music is estimated once per file brought up, off the main thread.
+  std::shared_ptr<const MusicSamples> theSamples = mSession->GetMusicSamples();
+  if (mOptions.bpmAuto && theSamples && !mTempo.valid()) {
+    mTempo = std::async(std::launch::async, [theSamples] { return music::EstimateTempo(*theSamples); });
+  }
+}
+
+void Editor::UseTempo(const music::TempoEstimate& inTempo) {
+  if (!inTempo.found) {
+    WriteLog("Tempo: the music has no steady beat; Up and Down seek no bars (--bpm auto)\n");
+    return;
+  }
+  mOptions.bpm = uint32_t(std::clamp<long>(std::lround(inTempo.bpm), 1, 1000));
+  WriteLogF("Tempo: %.2f BPM, first beat at %.0f ms; Up and Down seek bars of four beats at %u BPM\n", inTempo.bpm,
+            inTempo.firstBeatMs, mOptions.bpm);
 }
 
 bool Editor::TakeSave() {
@@ -422,6 +458,7 @@ int Editor::Run() {
 }  // namespace
 
 int RunEditor(const PlayerOptions& inOptions) {
+  setenv(kEditModeVariable, "1", 1);
   Editor theEditor(inOptions);
   return theEditor.Run();
 }

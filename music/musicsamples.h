@@ -32,8 +32,9 @@ class MusicSamples {
   MusicSamples(const MusicSamples&) = delete;
   MusicSamples& operator=(const MusicSamples&) = delete;
 
-  // Starts decoding inPath (UTF-8) on a thread of its own and returns at
-  // once. At most once per object; an object never started holds silence.
+  // Starts decoding inPath (UTF-8) on a thread of its own, at the lowest
+  // priority, and returns at once. At most once per object; an object never
+  // started holds silence.
   void Start(const std::string& inPath);
   // The same on the calling thread: returns when decoding has ended.
   void DecodeHere(const std::string& inPath);

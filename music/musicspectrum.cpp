@@ -30,13 +30,43 @@ float BlackmanWindow(int32_t inN) {
   return float(0.42 - 0.5 * std::cos(thePhase) + 0.08 * std::cos(2.0 * thePhase));
 }
 
+namespace {
+
+// kByteThresholds[b - 1]: the smallest magnitude of byte b, 10^(dB(b) / 20)
+// with dB(b) = kMinDecibels + b x (kMaxDecibels - kMinDecibels) / 255. A
+// search of these gives the byte without a logarithm per bin.
+struct ByteThresholds {
+  ByteThresholds() {
+    for (int32_t b = 1; b <= 255; ++b) {
+      const double theDecibels = kMinDecibels + double(b) * (kMaxDecibels - kMinDecibels) / 255.0;
+      values[b - 1] = float(std::pow(10.0, theDecibels / 20.0));
+    }
+  }
+  float values[255];
+};
+const ByteThresholds gThresholds;
+
+}  // namespace
+
 uint8_t SpectrumByte(float inMagnitude) {
-  if (!(inMagnitude > 0.0f)) return 0;
-  const float theDecibels = 20.0f * std::log10(inMagnitude);
-  const float theScaled = 255.0f * (theDecibels - kMinDecibels) / (kMaxDecibels - kMinDecibels);
-  if (!(theScaled > 0.0f)) return 0;
-  if (theScaled >= 255.0f) return 255;
-  return uint8_t(theScaled);
+  const float* const theThresholds = gThresholds.values;
+  if (!(inMagnitude >= theThresholds[0])) return 0;
+  if (inMagnitude >= theThresholds[254]) return 255;
+  // A first guess from the float's exponent and a parabola through its
+  // mantissa (log2 within 0.01: a fraction of a byte), then the thresholds
+  // on either side settle it exactly.
+  uint32_t theBits;
+  std::memcpy(&theBits, &inMagnitude, sizeof theBits);
+  const float theMantissa = float(theBits & 0x7FFFFFu) / float(1u << 23);
+  const float theLog2 = float(int32_t(theBits >> 23) - 127) + theMantissa * (1.3465f - 0.3465f * theMantissa);
+  constexpr float kBytesPerOctave = 255.0f / (kMaxDecibels - kMinDecibels) * 6.0205999f;
+  constexpr float kLog2OfFirst = (kMinDecibels + (kMaxDecibels - kMinDecibels) / 255.0f) / 6.0205999f;
+  int32_t theByte = int32_t((theLog2 - kLog2OfFirst) * kBytesPerOctave) + 1;
+  theByte = std::clamp(theByte, 1, 254);
+  // theThresholds[b - 1] is byte b's.
+  while (theByte < 255 && inMagnitude >= theThresholds[theByte]) ++theByte;
+  while (theByte > 1 && inMagnitude < theThresholds[theByte - 1]) --theByte;
+  return uint8_t(theByte);
 }
 
 uint8_t WaveformByte(float inSample) {
@@ -114,6 +144,22 @@ struct MusicAnalyser::Impl {
     return cache[theSlot];
   }
 
+  // Σ_{j=1}^{K-1} w_j M_j for the grid windows ending at inLastGrid and
+  // the K - 2 before it; kept until the time passes the next grid point.
+  const float* GridSum(int64_t inLastGrid) {
+    if (!gridSumValid || gridSumKey != inLastGrid) {
+      std::fill(gridSum, gridSum + kBins, 0.0f);
+      for (int32_t j = 1; j < kSmoothWindows; ++j) {
+        const float* theWindow = GridWindow(inLastGrid - (j - 1));
+        const float theWeight = weights[j];
+        for (int32_t k = 0; k < kBins; ++k) gridSum[k] += theWeight * theWindow[k];
+      }
+      gridSumKey = inLastGrid;
+      gridSumValid = true;
+    }
+    return gridSum;
+  }
+
   const MusicSamples& samples;
   fftwf_plan plan;
   float* input;
@@ -124,6 +170,9 @@ struct MusicAnalyser::Impl {
   float wave[kWaveSamples];
   int64_t cacheKeys[kCacheWindows];
   float cache[kCacheWindows][kBins];
+  bool gridSumValid = false;
+  int64_t gridSumKey = 0;
+  float gridSum[kBins];
 };
 
 MusicAnalyser::MusicAnalyser(const MusicSamples& inSamples) : mImpl(new Impl(inSamples)) {}
@@ -148,12 +197,8 @@ void MusicAnalyser::Analyse(uint32_t inMs, MusicRecord& outRecord) {
   const int64_t theLastGrid = FloorDiv(theEnd - 1, kSmoothHop);
   float* theSmoothed = outRecord.smoothed;
   const float theFirstWeight = theImpl.weights[0];
-  for (int32_t k = 0; k < kBins; ++k) theSmoothed[k] = theFirstWeight * outRecord.spectrum[k];
-  for (int32_t j = 1; j < kSmoothWindows; ++j) {
-    const float* theWindow = theImpl.GridWindow(theLastGrid - (j - 1));
-    const float theWeight = theImpl.weights[j];
-    for (int32_t k = 0; k < kBins; ++k) theSmoothed[k] += theWeight * theWindow[k];
-  }
+  const float* theGridSum = theImpl.GridSum(theLastGrid);
+  for (int32_t k = 0; k < kBins; ++k) theSmoothed[k] = theFirstWeight * outRecord.spectrum[k] + theGridSum[k];
   for (int32_t k = 0; k < kByteBins; ++k) outRecord.levels[0][k] = SpectrumByte(theSmoothed[k]);
 
   theImpl.samples.Read(theEnd - kWaveSamples, kWaveSamples, theImpl.wave);

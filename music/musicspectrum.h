@@ -30,7 +30,8 @@ constexpr float kMaxDecibels = -30.0f;   // byte 255
 // Blackman window of kFftSize, a0 0.42, a1 0.5, a2 0.08: sample n of N.
 float BlackmanWindow(int32_t inN);
 // A linear magnitude as a spectrum byte: 20 log10 in decibels, kMinDecibels
-// to kMaxDecibels onto 0 to 255, truncated; 0 and below give 0.
+// to kMaxDecibels onto 0 to 255, truncated; 0 and below give 0. Computed as
+// the largest b whose threshold 10^(dB(b) / 20) the magnitude reaches.
 uint8_t SpectrumByte(float inMagnitude);
 // A sample as a waveform byte: 128 x (1 + v), clamped to 0 .. 255, truncated.
 uint8_t WaveformByte(float inSample);

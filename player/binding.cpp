@@ -126,6 +126,18 @@ T Bind(void* inHandle, const char* inName) {
   return reinterpret_cast<T>(SDL_LoadFunction(inHandle, inName));
 }
 
+// A plug-in built against a newer contract may rely on what this player
+// does not do: it is refused before any of its entry points is called. One
+// that declares nothing is built against version 1.
+void RefuseNewerContract(void* inHandle, const char* inFileName) {
+  const void* theDeclared = SDL_LoadFunction(inHandle, ZORBIT_CONTRACT_VERSION_SYMBOL);
+  const uint32_t theVersion = theDeclared != nullptr ? *static_cast<const uint32_t*>(theDeclared) : 1;
+  if (theVersion > ZORBIT_CONTRACT_VERSION) {
+    throw BasicException("Couldn't load library '%s': it was built for contract version %u, this player knows versions up to %u\n",
+                         inFileName, unsigned(theVersion), unsigned(ZORBIT_CONTRACT_VERSION));
+  }
+}
+
 }  // namespace
 
 void LoadLibraries(Demo& ioDemo, const char* inDemoPath) {
@@ -142,6 +154,7 @@ void LoadLibraries(Demo& ioDemo, const char* inDemoPath) {
     }
     if (theHandle == nullptr) throw BasicException("Couldn't load library '%s'!\n", theFileName);
     theLibrary.handle = theHandle;
+    RefuseNewerContract(theHandle, theFileName);
 
     theLibrary.init = Bind<InitFunction>(theHandle, "Zorbit_Init");
     if (theLibrary.init == nullptr)

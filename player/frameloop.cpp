@@ -12,6 +12,7 @@
 namespace {
 
 bool gStopFlag = false;
+uint32_t gFrameTime = 0;
 EffectProfile* gProfile = nullptr;
 
 // Scratch reused every frame: no allocation once the first frame has sized it.
@@ -92,7 +93,10 @@ void TrackCursor::Reset() {
   mFirstNotEnded = 0;
 }
 
+uint32_t FrameTime() { return gFrameTime; }
+
 void ResetFrameLoop() {
+  gFrameTime = 0;
   gActive.clear();
   gActive.shrink_to_fit();
   gCursors.clear();
@@ -100,6 +104,7 @@ void ResetFrameLoop() {
 }
 
 bool RenderFrame(Demo& ioDemo, uint32_t inTime, TrackState* ioStates) {
+  gFrameTime = inTime;
   const int32_t theTrackCount = int32_t(ioDemo.trackCount);
   if (gActive.size() < ioDemo.trackCount) gActive.resize(ioDemo.trackCount);
   if (gCursors.size() < ioDemo.trackCount) gCursors.resize(ioDemo.trackCount);
@@ -166,6 +171,7 @@ int RunDemo(Demo& ioDemo, SDL_Surface* inScreen, uint32_t inStartOffset) {
 }
 
 void EndStartedEvents(Demo& ioDemo, uint32_t inTime, TrackState* ioStates) {
+  gFrameTime = inTime;
   for (int32_t i = int32_t(ioDemo.trackCount) - 1; i >= 0; --i) {
     TrackState& theState = ioStates[i];
     if (theState.current < 0) continue;

@@ -119,6 +119,11 @@ class TrackCursor {
 // demo's tracks may reuse the old one's addresses.
 void ResetFrameLoop();
 
+// The demo time (ms) of the frame being drawn: set by RenderFrame and
+// EndStartedEvents before their first call, 0 after ResetFrameLoop. What
+// the player produces for "this frame" (MUSC) is for this time.
+uint32_t FrameTime();
+
 // One frame at demo time inTime (ms): ends, announces, starts and runs events,
 // tracks from the highest index down. Returns false when a running call
 // returned false (the lower tracks were then not run).

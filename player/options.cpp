@@ -89,8 +89,13 @@ std::string ApplyEdit(const char*, PlayerOptions& ioOptions) {
 }
 
 std::string ApplyBpm(const char* inValue, PlayerOptions& ioOptions) {
+  ioOptions.bpmAuto = std::strcmp(inValue, "auto") == 0;
+  if (ioOptions.bpmAuto) {
+    ioOptions.bpm = 0;
+    return "";
+  }
   long long theValue = 0;
-  if (!ReadWhole(inValue, 1, 1000, theValue)) return "wants beats per minute from 1 to 1000";
+  if (!ReadWhole(inValue, 1, 1000, theValue)) return "wants beats per minute from 1 to 1000, or auto";
   ioOptions.bpm = uint32_t(theValue);
   return "";
 }
@@ -134,7 +139,7 @@ const OptionSpec kPlayerOptions[] = {
     {"--gamma", "G", "display gamma (default 1)", &ApplyGamma},
     {"--log", nullptr, "write progress lines to the log (as the \"log\" argument)", &ApplyLog},
     {"--edit", nullptr, "authoring mode: reload on save, transport keys, Tab for the display", &ApplyEdit},
-    {"--bpm", "N", "with --edit: Up and Down seek one bar of four beats at N beats a minute", &ApplyBpm},
+    {"--bpm", "N|auto", "with --edit: Up and Down seek one bar of four beats at N beats a minute, or at the music's estimated tempo", &ApplyBpm},
     {"--clock", "wall|music", "demo time from the wall clock (default) or the music's position", &ApplyClock},
     {"--help", nullptr, "print this help and exit", &ApplyHelp},
     {"--version", nullptr, "print the version and exit", &ApplyVersion},

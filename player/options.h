@@ -31,6 +31,7 @@ struct PlayerOptions {
   // Authoring mode (--edit or ZORBIT_EDIT=1), its bar length, and the clock.
   bool edit = false;
   uint32_t bpm = 0;         // 0: no bars
+  bool bpmAuto = false;     // --bpm auto: bars at the music's estimated tempo, once it is known
   bool musicClock = false;  // demo time from the music's playback position
 
   bool showHelp = false;

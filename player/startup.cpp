@@ -23,11 +23,13 @@
 #include "displaycheck.h"
 #include <zorbit/codepage.h>
 #include "gamma.h"
+#include "musicsource.h"
 #include "nametable.h"
 #include <zorbit/oglstate.h>
 #include "paramanim.h"
 #include "resourceregistry.h"
 #include "sdlconfig.h"
+#include "soundfonts.h"
 #include "writelog.h"
 #include "zorbitloader.h"
 
@@ -163,6 +165,7 @@ bool PlayerSession::Open() {
     OpenLog(mSettings.logPath.c_str());
   }
   mLogOpen = true;
+  mTimes.Mark("log opened");
 
   const PlayerOptions& theOptions = mSettings.options;
   if (theOptions.demoPath.size() > kMaxDemoPath) {
@@ -171,11 +174,15 @@ bool PlayerSession::Open() {
     return false;
   }
   if (!CheckDisplay()) return false;
+  mTimes.Mark("display checked");
   if (!ShowSetupWindow()) return false;
+  mTimes.Mark("setup window");
 
   return Guarded([&] {
     PrefetchDataFolder("./zelth/");
+    mTimes.Mark("data folder read");
     LoadDocument();
+    StartMusicAnalysis();
     OpenVideoMode();
     BindLibraries();
     MatchEffects();
@@ -210,6 +217,19 @@ bool PlayerSession::ShowSetupWindow() {
 void PlayerSession::LoadDocument() {
   LoadDemo(mSettings.options.demoPath.c_str(), mDemo, GetNameTable());
   Reach(StartupStep::kDemoLoaded);
+  mTimes.Mark("demo loaded (step 1)");
+}
+
+// Beside step 1: the music's decoding for analysis starts on a thread of
+// its own, so that it runs while the rest starts up. Playback is step 7's.
+void PlayerSession::StartMusicAnalysis() {
+  const std::string thePath = mDemo.musicFile != nullptr ? codepage::ToUtf8(mDemo.musicFile) : std::string();
+  mMusicSource.reset(new MusicSource(thePath, mSettings.options.verbose));
+  SetCurrentMusicSource(mMusicSource.get());
+}
+
+std::shared_ptr<const MusicSamples> PlayerSession::GetMusicSamples() const {
+  return mMusicSource ? mMusicSource->Samples() : nullptr;
 }
 
 // Step 2: the video mode of the setup window, the caller's record, or
@@ -245,6 +265,11 @@ void PlayerSession::OpenVideoMode() {
   } else {
     mConfig.videoFlags &= ~uint32_t(SDL_OPENGL);
   }
+  // The audio opens here: music that is not MIDI needs no sound fonts.
+  if ((mConfig.initFlags & SDL_INIT_AUDIO) != 0) {
+    mSoundFontsLeftOut =
+        LeaveOutSoundFonts(mDemo.musicFile != nullptr ? codepage::ToUtf8(mDemo.musicFile).c_str() : nullptr);
+  }
   mScreen = SDL_Config_Init(mConfig);
   if (mScreen == nullptr) {
     WriteLogF("%s\n", SDL_Config_GetError());
@@ -252,6 +277,7 @@ void PlayerSession::OpenVideoMode() {
   }
   mVideoOpen = true;
   Reach(StartupStep::kVideoOpen);
+  mTimes.Mark("video mode and sound open (step 2)");
 
   GLenum theGlew = glewInit();
   // Without OpenGL there is no context and GLEW cannot find a version; that
@@ -263,18 +289,21 @@ void PlayerSession::OpenVideoMode() {
   }
 
   if (theOptions.gamma != 1.0) SetGamma(theOptions.gamma);
+  mTimes.Mark("GLEW and gamma");
 }
 
 // Step 3.
 void PlayerSession::BindLibraries() {
   LoadLibraries(mDemo, mSettings.options.demoPath.c_str());
   Reach(StartupStep::kLibrariesBound);
+  mTimes.Mark("libraries loaded and bound (step 3)");
 }
 
 // Step 4.
 void PlayerSession::MatchEffects() {
   MatchEvents(mDemo);
   Reach(StartupStep::kEventsMatched);
+  mTimes.Mark("events matched (step 4)");
 }
 
 // Step 5.
@@ -282,6 +311,7 @@ void PlayerSession::CreateDemoSurfaces() {
   mDemo.outputSurfaceCount = 2;
   CreateSurfaces(mDemo, mConfig.width, mConfig.height, mScreen);
   Reach(StartupStep::kSurfacesCreated);
+  mTimes.Mark("surfaces created (step 5)");
 }
 
 // Step 6: the state tracker, the warning function, the host table and the
@@ -301,6 +331,9 @@ void PlayerSession::StartLibraries() {
   SetBeatResourceLookup(&UseResource);
 
   FillHostTable(mHostTable, GetCurrentState(), &WriteLog);
+  // The player's own kind, offered before any library starts; the registry
+  // was cleared with the last demo.
+  RegisterKind(KIND_MUSC, &ProduceMusic, nullptr);
 
   if (theVerbose) WriteLog("Setting viewport to correct aspect ratio \n");
   OGLViewport theViewport;
@@ -318,14 +351,24 @@ void PlayerSession::StartLibraries() {
     throw StepFailure();
   }
   Reach(StartupStep::kLibrariesStarted);
+  mTimes.Mark("libraries started (step 6)");
 }
 
 // Steps 7 and 8.
 void PlayerSession::LoadMusic() {
   const bool theAudio = (mConfig.initFlags & SDL_INIT_AUDIO) != 0;
-  if (theAudio && mDemo.musicFile != nullptr) mMusic = Mix_LoadMUS(codepage::ToUtf8(mDemo.musicFile).c_str());
+  if (theAudio && mDemo.musicFile != nullptr) {
+    const std::string thePath = codepage::ToUtf8(mDemo.musicFile);
+    // A reopened demo may bring MIDI music to an audio opened without sound fonts.
+    if (mSoundFontsLeftOut && IsMidiMusic(thePath.c_str())) {
+      mSoundFontsLeftOut = false;
+      BringBackSoundFonts(mConfig.audioBuffer);
+    }
+    mMusic = Mix_LoadMUS(thePath.c_str());
+  }
   Reach(StartupStep::kMusicLoaded);
   Reach(StartupStep::kMusicReady);
+  mTimes.Mark("music loaded (steps 7 and 8)");
 }
 
 // Before step 9: the music from the start time, or from 0 when it cannot seek.
@@ -343,19 +386,29 @@ void PlayerSession::StartMusic() {
   Mix_VolumeMusic(MixerVolume(mSettings.options.volume));
 }
 
+void PlayerSession::FirstFrameShown() {
+  if (mFirstFrameShown) return;
+  mFirstFrameShown = true;
+  mTimes.Mark("first frame shown (step 9)");
+  if (mSettings.options.verbose) WriteLog(mTimes.Format().c_str());
+}
+
 bool PlayerSession::Play() {
   if (mStep != StartupStep::kMusicReady) return false;
   return Guarded([&] {
     StartMusic();
+    mTimes.Mark("music started");
     Reach(StartupStep::kLoopEntered);
     ResetStopFlag();  // a tool may play more than once in one process
-    int theResult;
-    if (mSettings.clock != nullptr) {
-      theResult = RunDemo(mDemo, mScreen, mStartMs, *mSettings.clock, mSettings.afterDraw, mSettings.loopControl);
-    } else {
-      WallClock theClock;
-      theResult = RunDemo(mDemo, mScreen, mStartMs, theClock, mSettings.afterDraw, mSettings.loopControl);
-    }
+    // The music analysis's warning reaches the log in the frame it is known.
+    const FrameHook theAfterDraw = [this](const Demo& inDemo, uint32_t inTime) {
+      if (mMusicSource) mMusicSource->ReportProblem();
+      if (mSettings.afterDraw) mSettings.afterDraw(inDemo, inTime);
+    };
+    WallClock theWallClock;
+    FrameClock& theClock = mSettings.clock != nullptr ? *mSettings.clock : theWallClock;
+    FirstFrameWatch theWatch(theClock, [this] { FirstFrameShown(); });
+    int theResult = RunDemo(mDemo, mScreen, mStartMs, theWatch, theAfterDraw, mSettings.loopControl);
     if (theResult < 0) throw StepFailure();
   });
 }
@@ -369,6 +422,11 @@ void PlayerSession::CloseDemo() {
   if (Reached(StartupStep::kMusicLoaded) && mMusic != nullptr) Mix_FreeMusic(mMusic);
   mMusic = nullptr;
   if (Reached(StartupStep::kLibrariesStarted)) QuitLibraries(mDemo);
+  if (mMusicSource) {
+    mMusicSource->ReportProblem();
+    SetCurrentMusicSource(nullptr);
+    mMusicSource.reset();
+  }
   // The tracker also exists after a failed library start (step 5); it is
   // released then too, only Zorbit_Quit is left out.
   if (mState) {
@@ -394,6 +452,8 @@ int PlayerSession::Close() {
   ResetPlayerGlobals();
   if (mVideoOpen) SDL_Config_Quit();
   mVideoOpen = false;
+  if (mSoundFontsLeftOut) RestoreSoundFonts();
+  mSoundFontsLeftOut = false;
   mScreen = nullptr;
   CloseLog();
   mLogOpen = false;
@@ -437,6 +497,7 @@ bool PlayerSession::Reopen(OwnedDemo& ioNext, const std::string& inDemoPath, uin
   mSettings.options.startMs = inStartMs;
   mFailedLibrary.clear();
   return Guarded([&] {
+    StartMusicAnalysis();
     BindLibraries();
     MatchEffects();
     CreateDemoSurfaces();

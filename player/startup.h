@@ -14,8 +14,11 @@
 #include "frameloop.h"
 #include "options.h"
 #include "sdlconfig.h"
+#include "startuptimes.h"
 #include <zorbit/zorbit.h>
 
+class MusicSamples;
+class MusicSource;
 class OGLState;
 class OwnedDemo;
 struct OGLViewport;
@@ -104,10 +107,16 @@ class PlayerSession {
   const Demo& GetDemo() const { return mDemo; }
   SDL_Surface* GetScreen() const { return mScreen; }
   Mix_Music* GetMusic() const { return mMusic; }  // null without sound or music
+  // The music being decoded for analysis (the MUSC resource), from the
+  // document's load to the demo's close; null outside. Shared: a reader
+  // such as the tempo estimate may keep it past a reopen.
+  std::shared_ptr<const MusicSamples> GetMusicSamples() const;
   // The library whose Zorbit_Init failed in the last open, or empty.
   const std::string& FailedLibrary() const { return mFailedLibrary; }
   const SDL_Config& GetConfig() const { return mConfig; }  // the video and sound set-up in use
   const SessionSettings& Settings() const { return mSettings; }
+  // When each start-up step finished, up to the first frame shown.
+  const StartupTimes& Times() const { return mTimes; }
 
  private:
   // The steps, each named for what it reaches.
@@ -118,6 +127,7 @@ class PlayerSession {
   void MatchEffects();
   void CreateDemoSurfaces();
   void StartLibraries();
+  void StartMusicAnalysis();
   void LoadMusic();
   void StartMusic();
   // The demo's share of shutdown, newest first, down to the open video mode.
@@ -127,6 +137,8 @@ class PlayerSession {
   bool Guarded(Steps&& inSteps);
   void Reach(StartupStep inStep) { mStep = inStep; }
   bool Reached(StartupStep inStep) const { return mStep >= inStep; }
+  // After the first frame of a play: the times, in the log when verbose.
+  void FirstFrameShown();
 
   SessionSettings mSettings;
   StartupStep mStep = StartupStep::kNothing;
@@ -144,7 +156,11 @@ class PlayerSession {
   Demo mDemo = {};
   std::unique_ptr<OGLState> mState;
   Mix_Music* mMusic = nullptr;
+  std::unique_ptr<MusicSource> mMusicSource;  // the MUSC producer's
   void* mHostTable[HOST_SLOT_COUNT] = {};
+  StartupTimes mTimes;
+  bool mFirstFrameShown = false;
+  bool mSoundFontsLeftOut = false;  // SDL_mixer was told to look for none (music not MIDI)
 };
 
 // Extra wiring for tools; the player itself uses the defaults.

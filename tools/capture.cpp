@@ -250,9 +250,10 @@ CaptureResult CaptureDemo(const CaptureOptions& inOptions) {
         theVideoOptions.rate = theRate;
         theVideoOptions.musicPath = theResult.musicPath;
         theVideoOptions.musicStartMs = static_cast<uint32_t>(theStartMs);
-        // A chunk's sound is its own stretch of the music, so that the chunks join.
-        if (inOptions.chunks > 1 && inOptions.chunk < inOptions.chunks)
-          theVideoOptions.musicLengthMs = FrameTimeMs(inOptions.fromMs, theRate, theFirst + theTotal) - theStartMs;
+        // The sound is the stretch of the music the frames show, and ends
+        // with the last frame: a whole capture, a range or a chunk (whose
+        // stretches then join).
+        theVideoOptions.musicLengthMs = FrameTimeMs(inOptions.fromMs, theRate, theFirst + theTotal) - theStartMs;
         theVideoOptions.crf = inOptions.crf;
         theVideoOptions.preset = inOptions.preset;
         theVideoOptions.lossless = inOptions.lossless;

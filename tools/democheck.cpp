@@ -34,6 +34,7 @@
 #include "pluginsearch.h"
 #include <zorbit/codepage.h>
 #include "demo.h"
+#include "describecheck.h"
 #include "nametable.h"
 #include "zorbitloader.h"
 
@@ -336,6 +337,8 @@ struct Context {
   std::vector<Finding>& findings;
   bool schemaChecked;  // the schema already reported unknown attribute names
   size_t textCount;
+  std::vector<ParamSite> sites = {};  // every event's parameters, for the described checks
+  std::vector<LibrarySite> libraries = {};
 
   void Error(const Element& inAt, const std::string& inMessage) {
     findings.push_back({Finding::kError, inAt.line, inAt.column, inMessage});
@@ -462,6 +465,24 @@ std::vector<const Element*> ByTag(const Tree& inTree, const char* inName) {
   return theFound;
 }
 
+// A parameter and the values written in it: a constant's, a ramp's ends, a curve's keys.
+ParamSite SiteOf(const std::string& inLibrary, const std::string& inFunction, const std::string& inWhere,
+                 size_t inIndex, const Element& inParam) {
+  ParamSite theSite{inLibrary, inFunction, inWhere, inIndex, inParam.line, inParam.column, {}, false};
+  const std::string* theType = inParam.Attribute("type");
+  theSite.fixed = !theType || *theType == "multi" || *theType == "const";
+  std::vector<const std::string*> theTexts;
+  if (!theType) theTexts = {inParam.Attribute("start"), inParam.Attribute("end")};
+  else if (*theType == "multi" || *theType == "const") theTexts = {inParam.Attribute("val")};
+  if (theType && *theType == "multi")
+    for (const Element* theSegment : inParam.Children("seg")) theTexts.push_back(theSegment->Attribute("val"));
+  long long theValue = 0;
+  for (const std::string* theText : theTexts)
+    if (theText && ReadInteger(*theText, theValue) && theValue >= INT32_MIN && theValue <= INT32_MAX)
+      theSite.constants.push_back(theValue);
+  return theSite;
+}
+
 bool IsFile(const std::string& inPath) {
   struct stat theInfo;
   return stat(inPath.c_str(), &theInfo) == 0 && S_ISREG(theInfo.st_mode);
@@ -522,6 +543,7 @@ void CheckTree(const Tree& inTree, const std::string& inPath, Context& ioContext
     ioContext.Attributes(*theLibrary, {"FileName"}, {}, {});
     const std::string* theName = theLibrary->Attribute("FileName");
     if (!theName) continue;
+    ioContext.libraries.push_back({*theName, theLibrary->line, theLibrary->column});
     auto& theFunctions = theDeclared[*theName];
     for (const Element* theFunction : theLibrary->Children()) {
       ioContext.Attributes(*theFunction, {"Name"}, {}, {});
@@ -584,6 +606,9 @@ void CheckTree(const Tree& inTree, const std::string& inPath, Context& ioContext
         ioContext.Error(theEvent, theWhere + " has " + std::to_string(theParams.size()) +
                                       " parameters; effects take at most 40, so it would never be called");
       for (const Element* theParam : theParams) ioContext.Param(*theParam, 0);
+      if (theLibrary && theFunction)
+        for (size_t p = 0; p < theParams.size(); ++p)
+          ioContext.sites.push_back(SiteOf(*theLibrary, *theFunction, theWhere, p, *theParams[p]));
       ioContext.QuaternionGroups(theParams);
     }
   }
@@ -632,6 +657,10 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
   XercesPlatform thePlatform;
   bool theFailed = false;
   size_t theDepth = 0;
+  std::vector<ParamSite> theSites;
+  std::vector<LibrarySite> theLibraries;
+  size_t theSiteTextCount = 0;
+  std::unique_ptr<std::vector<std::string>> theTexts;  // in UTF-8, once the loader read them
   Tree theTree = Parse(inPath, std::string(), theFindings, theFailed, &theDepth);
   const Element* theRoot = theTree.Root();
   if (!theFailed && theRoot) {
@@ -653,6 +682,9 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
       for (const Element* theText : ByTag(theTree, "Text")) theTextCount += theText->hasChild ? 1 : 0;  // an empty Text takes no number
     Context theContext{inOptions, theFindings, theSchema, theTextCount};
     CheckTree(theTree, inPath, theContext);
+    theSites = std::move(theContext.sites);
+    theLibraries = std::move(theContext.libraries);
+    theSiteTextCount = theTextCount;
   }
   theTree = Tree();  // before the loader builds its own tree of the document
 
@@ -668,9 +700,12 @@ std::vector<Finding> CheckDemo(const std::string& inPath, const CheckOptions& in
       while (!theMessage.empty() && (theMessage.back() == '\n' || theMessage.back() == ' ')) theMessage.pop_back();
       theFindings.push_back({Finding::kError, 0, 0, "the player refuses the document: " + theMessage});
     }
+    theTexts = std::make_unique<std::vector<std::string>>();
+    for (int32_t i = 0; i < theNames.count; ++i) theTexts->push_back(codepage::ToUtf8(theNames.texts[i]));
     DestroyDemo(theDemo);
     ClearNameTable(theNames);
   }
+  CheckDescribedParams(theSites, theLibraries, theTexts.get(), theSiteTextCount, inPath, inOptions, theFindings);
   // In document order; findings about the whole file come last.
   std::stable_sort(theFindings.begin(), theFindings.end(), [](const Finding& a, const Finding& b) {
     return (a.line > 0 ? a.line : INT_MAX) < (b.line > 0 ? b.line : INT_MAX);

@@ -3,17 +3,27 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
 
 // OpenGL's rows run bottom to top; frames are written top to bottom, opaque.
+// The rows are read as BGRA, the layout of the window's pixels, which the
+// driver copies as they are (asked for RGBA it converts every pixel, slowly);
+// the swap to RGBA is done here, in the copy that turns the rows over anyway.
 void CopyFlipped(const uint8_t* inRows, Image& outImage) {
   const size_t theStride = static_cast<size_t>(outImage.width) * 4;
   for (int y = 0; y < outImage.height; ++y) {
-    uint8_t* theRow = outImage.Pixel(0, y);
-    std::memcpy(theRow, inRows + (outImage.height - 1 - y) * theStride, theStride);
-    for (size_t i = 3; i < theStride; i += 4) theRow[i] = 255;
+    const uint8_t* theSource = inRows + (outImage.height - 1 - y) * theStride;
+    uint8_t* theTarget = outImage.Pixel(0, y);
+    for (size_t i = 0; i < theStride; i += 4) {
+      // Little-endian words: 0xAARRGGBB read, 0xFFBBGGRR written.
+      uint32_t p;
+      std::memcpy(&p, theSource + i, 4);
+      p = 0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
+      std::memcpy(theTarget + i, &p, 4);
+    }
   }
 }
 
@@ -30,7 +40,7 @@ void BackBufferReader::Queue(int inWidth, int inHeight) {
   const size_t theBytes = static_cast<size_t>(inWidth) * inHeight * 4;
   if (mDepth == 0) {
     mRows.resize(theBytes);
-    glReadPixels(0, 0, inWidth, inHeight, GL_RGBA, GL_UNSIGNED_BYTE, mRows.data());
+    glReadPixels(0, 0, inWidth, inHeight, GL_BGRA, GL_UNSIGNED_BYTE, mRows.data());
     std::shared_ptr<Image> theImage = mPool->Get(inWidth, inHeight);
     CopyFlipped(mRows.data(), *theImage);
     mPending.push_back(InFlight{0, inWidth, inHeight, theImage});
@@ -44,7 +54,7 @@ void BackBufferReader::Queue(int inWidth, int inHeight) {
   mNext = (mNext + 1) % mBuffers.size();
   glBindBuffer(GL_PIXEL_PACK_BUFFER, theBuffer);
   glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(theBytes), nullptr, GL_STREAM_READ);
-  glReadPixels(0, 0, inWidth, inHeight, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glReadPixels(0, 0, inWidth, inHeight, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
   mPending.push_back(InFlight{theBuffer, inWidth, inHeight, nullptr});
 }

@@ -67,6 +67,10 @@ ShaderEvent ReadShaderEvent(const Event& inEvent, uint32_t inTrack, uint32_t inI
   int32_t theValues[SHADER_VALUE0] = {};
   bool theConstant = true;
   EvaluateEventParams(inEvent.startTime, inEvent, theValues, SHADER_VALUE0, theConstant);
+  // A parameter the event does not give is a constant 0.
+  auto Moves = [&](uint32_t inIndex) {
+    return inIndex < inEvent.paramCount && inEvent.paramKinds && inEvent.paramKinds[inIndex] != PARAM_CONST;
+  };
   ShaderEvent theShader{};
   theShader.track = inTrack;
   theShader.event = inIndex;
@@ -83,7 +87,8 @@ ShaderEvent ReadShaderEvent(const Event& inEvent, uint32_t inTrack, uint32_t inI
     const int32_t* theChannel = theValues + SHADER_CHANNEL0 + 3 * theC;
     theShader.channels[theC] = {theChannel[0], theChannel[1], theChannel[2]};
   }
-  theShader.varies = !theConstant;
+  for (uint32_t theP = 0; theP < SHADER_VALUE0; ++theP)
+    if (Moves(theP)) (theP == SHADER_OPACITY || theP == SHADER_BLEND ? theShader.opacityVaries : theShader.varies) = true;
   return theShader;
 }
 
@@ -113,7 +118,8 @@ std::vector<std::string> DescribeShaderEvent(const ShaderEvent& inShader, const 
   std::vector<std::string> theLines;
   std::string theWhere = Output(inShader.output);
   if (inShader.output == 0 || inShader.output == 2)
-    theWhere += std::string(", ") + Blend(inShader.blend) + ", opacity " + std::to_string(inShader.opacity);
+    theWhere += std::string(", ") + Blend(inShader.blend) + ", opacity " + std::to_string(inShader.opacity) +
+                (inShader.opacityVaries ? " at its start, animated" : "");
   theLines.push_back("shader " + TextName(inNames, inShader.file) + ", " + theWhere);
   if (inShader.target >= 0 || inShader.output == 1 || inShader.output == 2)
     theLines.push_back("target " + (inShader.target >= 0 ? TextName(inNames, inShader.target) : "unnamed") + ", " +

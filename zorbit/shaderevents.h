@@ -56,7 +56,8 @@ struct ShaderEvent {
   // give is 0, as the plug-in reads it.
   int32_t file, target, output, width, height, opacity, blend, clock;
   ShaderChannel channels[SHADER_CHANNEL_COUNT];
-  bool varies;  // some of the values above move during the event; shown as at its start
+  bool varies;          // the file, target, output, size, clock or a channel moves during the event
+  bool opacityVaries;   // the opacity or the blend moves (a fade)
 };
 
 // True for an event of the function "Shader" in a library file whose name,

@@ -10,9 +10,11 @@
 #include "basicexception.h"
 #include <zorbit/codepage.h>
 #include "demo.h"
+#include "infonames.h"
 #include "nametable.h"
 #include "programinfo.h"
 #include "shaderevents.h"
+#include "tempotool.h"
 #include "timelinetool.h"
 #include "zorbitloader.h"
 
@@ -97,7 +99,7 @@ bool IsDeclared(const Demo& inDemo, const Event& inEvent) {
   return false;
 }
 
-void Print(const Demo& inDemo, const NameTable& inNames) {
+void Print(const Demo& inDemo, const NameTable& inNames, InfoNames& ioNamed) {
   printf("Settings\n");
   printf("  running time: %d ms\n", inDemo.runningTime);
   printf("  OpenGL: %s\n", inDemo.useOpenGL ? "yes" : "no");
@@ -109,6 +111,8 @@ void Print(const Demo& inDemo, const NameTable& inNames) {
   for (uint32_t theL = 0; theL < inDemo.libraryCount; ++theL) {
     const Library& theLibrary = inDemo.libraries[theL];
     printf("  %s\n", codepage::ForTerminal(theLibrary.fileName).c_str());
+    const std::string theNote = ioNamed.LibraryNote(theLibrary);
+    if (!theNote.empty()) printf("    note: %s\n", theNote.c_str());
     for (uint32_t theF = 0; theF < theLibrary.functionCount; ++theF) {
       const LibraryFunction& theFunction = theLibrary.functions[theF];
       printf("    %s(", codepage::ForTerminal(theFunction.name).c_str());
@@ -133,7 +137,10 @@ void Print(const Demo& inDemo, const NameTable& inNames) {
         printf("      note: more than %d values, the player never calls this event\n", int(ZORBIT_MAX_PARAMS));
       }
       for (uint32_t theP = 0; theP < theEvent.paramCount; ++theP) {
-        printf("      %u: %s\n", theP, Describe(theEvent.paramKinds[theP], theEvent.params[theP], inNames).c_str());
+        const std::string theRaw = Describe(theEvent.paramKinds[theP], theEvent.params[theP], inNames);
+        const std::string theNamed = ioNamed.Named(theEvent, theP);
+        if (theNamed.empty()) printf("      %u: %s\n", theP, theRaw.c_str());
+        else printf("      %u: %s (%s)\n", theP, theNamed.c_str(), theRaw.c_str());
       }
       if (IsShaderEvent(theEvent))
         for (const std::string& theLine : DescribeShaderEvent(ReadShaderEvent(theEvent, theT, theE), inNames))
@@ -149,7 +156,8 @@ void Usage() {
   printf("Usage: zorbit-info DEMO.xml\n"
          "Loads a demo document with the player's own loader and prints what the player\n"
          "would play: settings, libraries and their functions, tracks, events with every\n"
-         "parameter, and the texts.\n"
+         "parameter, and the texts. Parameters of plug-ins that describe them are given by\n"
+         "name and in their units (the plug-ins are looked for, and loaded, as the player does).\n"
          "Exit status: 0 when the document loads, 1 when the loader rejects it (its\n"
          "message goes to standard error), 2 on bad usage.\n"
          "\n"
@@ -157,14 +165,18 @@ void Usage() {
          "Pictures: zorbit-info --timeline OUT [--from MS] [--to MS] [--width PX] [--bpm N] DEMO.xml\n"
          "          zorbit-info --plot TRACK.EVENT:PARAM OUT DEMO.xml\n"
          "%s"
+         "\n"
+         "Tempo:    zorbit-info --tempo DEMO.xml\n"
+         "%s"
          "  --help      print this help and exit\n"
-         "  --version   print the version and exit\n", PictureHelp());
+         "  --version   print the version and exit\n", PictureHelp(), TempoHelp());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (WantsPicture(argc, argv)) return RunPictureTool(argc, argv);
+  if (WantsTempo(argc, argv)) return RunTempoTool(argc, argv);
   const char* theFile = nullptr;
   bool theOptionsEnded = false;
   for (int i = 1; i < argc; ++i) {
@@ -198,7 +210,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   printf("Demo %s\n", theFile);
-  Print(theDemo, theNames);
+  InfoNames theNamed(theFile, theNames);
+  Print(theDemo, theNames, theNamed);
   DestroyDemo(theDemo);
   ClearNameTable(theNames);
   return 0;

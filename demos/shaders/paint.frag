@@ -3,7 +3,7 @@
 // slowly outwards, and a brush on a Lissajous path adds fresh colour. The
 // fade and the zoom are per 1/60 s, scaled by iTimeDelta, so the trail
 // lasts as long at any frame rate.
-//   iParam[0]  what is left of the paint after 1/60 s (0.97: a trail of about a second)
+//   iParam[0]  what is left of the paint after 1/60 s (0.99: half of it is gone after a second)
 //   iParam[1]  brush radius as a share of the picture's height
 void mainImage(out vec4 fragColor, in vec2 fragCoord)
 {

@@ -13,6 +13,6 @@ void main()
     float a = 0.4 * texture(iChannel0, uv).r
             + 0.15 * (texture(iChannel0, uv + vec2(px.x, 0.0)).r + texture(iChannel0, uv - vec2(px.x, 0.0)).r
                     + texture(iChannel0, uv + vec2(0.0, px.y)).r + texture(iChannel0, uv - vec2(0.0, px.y)).r);
-    float before = texture(iChannel1, uv).r * pow(0.95, iTimeDelta * 60.0);
+    float before = texture(iChannel1, uv).r * pow(0.97, iTimeDelta * 60.0);
     fragColor = vec4(max(a, before), a, 0.0, 1.0);
 }

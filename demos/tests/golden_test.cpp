@@ -15,6 +15,8 @@
 #include "capture.h"
 #include "opengldriver.h"
 #include "pngfile.h"
+#include "tempfolder.h"
+#include "textfile.h"
 
 namespace {
 
@@ -56,10 +58,10 @@ std::string GoldenPath(uint32_t inTime) { return std::string(kGoldenDir) + "/t" 
 
 // Frames from inFrom to inTo ms at 10 frames per second, 320 x 240.
 bool Capture(uint32_t inFrom, uint32_t inTo, const std::string& inOutDir, std::vector<Image>& outFrames,
-             std::string& outError) {
+             std::string& outError, const char* inDemo = kShowcase) {
   PinOpenGLDriver();  // every capture ends with SDL_Quit
   CaptureOptions theOptions;
-  theOptions.demoPath = kShowcase;
+  theOptions.demoPath = inDemo;
   theOptions.outDir = inOutDir;
   theOptions.width = 320;
   theOptions.height = 240;
@@ -121,8 +123,37 @@ TEST_P(ShowcaseGolden, FrameMatchesReference) {
   }
 }
 
-// Distinctive moments of the showcase, one per section.
-INSTANTIATE_TEST_SUITE_P(Showcase, ShowcaseGolden, ::testing::Values(5250u, 16000u, 20600u, 28000u, 41000u, 55000u));
+// Distinctive moments of the showcase, one per section; 10000 ms is the
+// shader scene, its sky and its post-process.
+INSTANTIATE_TEST_SUITE_P(Showcase, ShowcaseGolden,
+                         ::testing::Values(5250u, 10000u, 16000u, 20600u, 28000u, 41000u, 55000u));
+
+// The shader scene's sky reads the music (channel 0, source 5): without it,
+// the picture above the horizon is another.
+TEST(ShowcaseCapture, TheShaderScenesSkyMovesWithTheMusic) {
+  TempFolder theFolder("showcase_nomusic");
+  ASSERT_EQ(0, std::system(("cp -r " ZORBIT_SOURCE_DIR "/demos/showcase/. '" + theFolder.Path() + "/'").c_str()));
+  std::string theDocument = ReadFile(kShowcase);
+  const std::string theSky = "<param type=\"const\" val=\"38\"/> <!-- file -->";
+  const std::string theMusic = "<param type=\"const\" val=\"5\"/> <!-- ch0Source -->";
+  size_t theAt = theDocument.find(theMusic, theDocument.find(theSky));
+  ASSERT_NE(std::string::npos, theAt) << "the sky has no music channel";
+  theDocument.replace(theAt, theMusic.size(), "<param type=\"const\" val=\"0\"/> <!-- ch0Source -->");
+  WriteFile(theFolder.Path() + "/showcase.xml", theDocument);
+
+  std::vector<Image> theWith, theWithout;
+  std::string theError;
+  ASSERT_TRUE(Capture(10000, 10000, "music-with", theWith, theError)) << theError;
+  std::string theCopy = theFolder.Path() + "/showcase.xml";
+  ASSERT_TRUE(Capture(10000, 10000, "music-without", theWithout, theError, theCopy.c_str())) << theError;
+  EXPECT_EQ("", ReadFile("music-with/Errorlog.txt"));
+  // The viewport is 320 x 180 from row 30; the spectrum glows just above the horizon, in its middle half.
+  int theChanged = 0;
+  for (int y = 30; y < 30 + 110; ++y)
+    for (int x = 80; x < 240; ++x)
+      for (int c = 0; c < 3; ++c) theChanged += std::abs(int(theWith[0].Pixel(x, y)[c]) - int(theWithout[0].Pixel(x, y)[c])) > 6;
+  EXPECT_GT(theChanged, 300) << "the music hardly shows in the sky";
+}
 
 TEST(ShowcaseCapture, TwoCapturesOfTheSameRangeGiveIdenticalFrames) {
   std::vector<Image> theFirst, theSecond;

@@ -51,7 +51,7 @@ std::vector<Image> Capture(const std::string& inDemo, uint32_t inFrom, uint32_t 
   return theFrames;
 }
 
-std::vector<Image> CaptureDemo(uint32_t inFrom, uint32_t inTo, const std::string& inOutDir) {
+std::vector<Image> CaptureExample(uint32_t inFrom, uint32_t inTo, const std::string& inOutDir) {
   return Capture(kDemoFolder + "/shaders.xml", inFrom, inTo, inOutDir);
 }
 
@@ -93,7 +93,7 @@ bool LetterboxIsBlack(const Image& inFrame) {
 TEST(ShadersDemo, TheTunnelMovesAndPulsesWithTheKick) {
   // Kicks on every 500 ms: the level peaks 60 ms after the beat and is
   // nearly down again 400 ms later.
-  auto theFrames = CaptureDemo(1000, 1400, "tunnel");
+  auto theFrames = CaptureExample(1000, 1400, "tunnel");
   ASSERT_EQ(5u, theFrames.size());
   Spread thePeak = Brightness(theFrames[1]), theLow = Brightness(theFrames[4]);
   EXPECT_GT(thePeak.deviation, 20) << "rings and spokes, not a flat picture";
@@ -103,7 +103,7 @@ TEST(ShadersDemo, TheTunnelMovesAndPulsesWithTheKick) {
 }
 
 TEST(ShadersDemo, FeedbackPaintAccumulatesFrameByFrame) {
-  auto theFrames = CaptureDemo(5000, 7000, "paint");
+  auto theFrames = CaptureExample(5000, 7000, "paint");
   ASSERT_EQ(21u, theFrames.size());
   auto Painted = [](const uint8_t* inPixel) { return Luma(inPixel) > 40; };
   int theFirst = Count(theFrames[1], Painted), theLast = Count(theFrames[20], Painted);
@@ -112,34 +112,61 @@ TEST(ShadersDemo, FeedbackPaintAccumulatesFrameByFrame) {
   EXPECT_GT(theLast, 4 * theFirst) << "the trail does not build up: " << theFirst << " then " << theLast << " pixels";
 }
 
+// The demo's document with one edit, in a folder of its own beside copies
+// of the shader files.
+std::string EditedDemo(const TempFolder& inFolder, const std::string& inFind, const std::string& inReplace) {
+  std::string theDocument = ReadFile(kDemoFolder + "/shaders.xml");
+  size_t theAt = theDocument.find(inFind);
+  EXPECT_NE(std::string::npos, theAt) << inFind;
+  if (theAt != std::string::npos) theDocument.replace(theAt, inFind.size(), inReplace);
+  WriteFile(inFolder.Path() + "/shaders.xml", theDocument);
+  for (const char* theFile : {"tunnel.frag", "paint.frag", "blobs.frag", "trail.frag", "lava.frag", "grade.frag"})
+    WriteFile(inFolder.Path() + "/" + theFile, ReadFile(kDemoFolder + "/" + theFile));
+  return inFolder.Path() + "/shaders.xml";
+}
+
 TEST(ShadersDemo, TheBufferChainShowsBlobsWithRimsAndTrails) {
-  auto theFrames = CaptureDemo(11000, 11500, "chain");
+  auto theFrames = CaptureExample(11000, 11500, "chain");
   ASSERT_EQ(6u, theFrames.size());
   auto Rim = [](const uint8_t* inPixel) { return inPixel[0] > 235 && inPixel[1] > 235 && inPixel[2] > 235; };
   auto Dark = [](const uint8_t* inPixel) { return Luma(inPixel) < 10; };
   for (size_t i = 0; i < theFrames.size(); ++i) {
     // The rim comes from buffer A, the colours from buffer B: both must reach the picture.
-    EXPECT_GT(Count(theFrames[i], Rim), 200) << "frame " << i << ": no rim from buffer A";
+    EXPECT_GT(Count(theFrames[i], Rim), 60) << "frame " << i << ": no rim from buffer A";
     EXPECT_GT(Brightness(theFrames[i]).deviation, 20) << "frame " << i;
     EXPECT_GT(Count(theFrames[i], Dark), kWidth * kHeight / 10) << "frame " << i << ": no space between the blobs";
   }
   EXPECT_FALSE(theFrames[0].rgba == theFrames[5].rgba) << "the blobs do not move";
+
+  // Buffer B without its own previous frame (channel 1 of trail.frag unbound) has no trails.
+  TempFolder theFolder("shaders_notrail");
+  const std::string theTrail = "<param type=\"const\" val=\"4\"/> <!-- file -->";
+  std::string theDocument = ReadFile(kDemoFolder + "/shaders.xml");
+  size_t theChannel = theDocument.find("<param type=\"const\" val=\"4\"/> <!-- ch1Source -->", theDocument.find(theTrail));
+  ASSERT_NE(std::string::npos, theChannel);
+  std::string theEvent = theDocument.substr(theDocument.find(theTrail), theChannel - theDocument.find(theTrail));
+  auto theWithout = Capture(EditedDemo(theFolder, theEvent + "<param type=\"const\" val=\"4\"/> <!-- ch1Source -->",
+                                       theEvent + "<param type=\"const\" val=\"0\"/> <!-- ch1Source -->"),
+                            11000, 11500, "chain-notrail");
+  ASSERT_EQ(6u, theWithout.size());
+  int theTrails = 0;
+  for (int y = kTop; y < kTop + kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) theTrails += std::abs(Luma(theFrames[5].Pixel(x, y)) - Luma(theWithout[5].Pixel(x, y))) > 8;
+  EXPECT_GT(theTrails, kWidth * kHeight / 50) << "buffer B's own previous frame hardly shows: " << theTrails << " pixels";
 }
 
 // grade.frag works on each pixel alone: the graded frame is that function
 // of the frame the same demo draws without the post-process.
 TEST(ShadersDemo, ThePostProcessGradesTheFrameDrawnSoFar) {
   TempFolder theFolder("shaders_plain");
-  ASSERT_FALSE(theFolder.Path().empty());
   std::string theDocument = ReadFile(kDemoFolder + "/shaders.xml");
   size_t theStart = theDocument.find("<Event LibraryFileName=\"shaders.so\" FunctionName=\"Shader\" StartTime=\"15000\"");
   ASSERT_NE(std::string::npos, theStart);
   size_t theEnd = theDocument.find("</Event>", theStart);
-  theDocument.erase(theStart, theEnd + 8 - theStart);
-  WriteFile(theFolder.Path() + "/shaders.xml", theDocument);
+  std::string theEvent = theDocument.substr(theStart, theEnd + 8 - theStart);
 
-  Image thePlain = Capture(theFolder.Path() + "/shaders.xml", 16000, 16000, "post-plain").at(0);
-  Image theGraded = CaptureDemo(16000, 16000, "post").at(0);
+  Image thePlain = Capture(EditedDemo(theFolder, theEvent, ""), 16000, 16000, "post-plain").at(0);
+  Image theGraded = CaptureExample(16000, 16000, "post").at(0);
   ASSERT_FALSE(thePlain.rgba == theGraded.rgba);
   const double kSaturation = 1.3, kVignette = 0.9;  // iParam[0] and iParam[1] of the event
   int theOff = 0;

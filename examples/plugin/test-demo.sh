@@ -2,7 +2,8 @@
 # Checks demo/starburst.xml with zorbit-check, plays it headless with
 # zorbit-capture and checks the frame at one second: the amber star in the
 # middle, one of its points where a tenth of a turn has taken it, the
-# backdrop in the notch beside it and in the corners.
+# backdrop in the notch beside it and in the corners, and the green star of
+# the 3D group on the right.
 #   sh test-demo.sh FOLDER_WITH_STARBURST_SO [ZORBIT_CAPTURE]
 # zorbit-check is taken from ZORBIT_CAPTURE's folder. Needs ImageMagick's
 # convert. Exits non-zero, saying what is wrong.
@@ -46,6 +47,8 @@ expect 160 90 "the star's amber middle" "$amber"
 # straight up is now a notch. 49 pixels out: 0.9 of the radius.
 expect 131 51 "the amber point, turned" "$amber"
 expect 160 41 "the backdrop, in the notch" "$backdrop"
+# 5 units right at 10 units' distance, 45 degrees of view: 0.68 of the way to the right edge.
+expect 268 90 "the green star of the 3D group" "r > 40 && r < 90 && g > 200 && b > 40 && b < 90"
 expect 2 2 "the backdrop's top" "r < 40 && g < 40 && b > 50 && b < 80"
 expect 317 177 "the backdrop's bottom" "r > 50 && r < 80 && g > 20 && g < 45 && b > 80 && b < 110"
 [ "$fails" = 0 ] && echo "test-demo: starburst.so draws its demo as it should"

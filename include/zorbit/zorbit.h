@@ -250,20 +250,124 @@ static_assert(sizeof(SwarmRecord) == 32 && offsetof(SwarmRecord, positions) == 8
 // the player itself for any name: the analysis is a function of the demo
 // time alone, so a frame shows the same values on screen, after a seek or a
 // pause, and in a capture at any frame rate. Before the music starts, after
-// it ends and when it cannot be decoded, every value is silence (zero bytes
-// and magnitudes, waveform bytes 128). Good for the call, like every other
-// resource; serial changes whenever the contents do, so a user that uploads
-// the record (a texture) does so once per change. Fixed 9232-byte layout.
+// it ends (once the smoothing's 0.3 s have passed) and when it cannot be
+// decoded, every value is silence (zero bytes and magnitudes, waveform bytes
+// 128); a file that cannot be analysed gives one warning in the log. Good for
+// the call, like every other resource: the record is computed on the first
+// ask in a frame and shared by every user of that frame; it may wait for the
+// music's decoding to reach the frame's time. serial changes whenever the
+// record is computed for another time, so a user that uploads it (a texture)
+// does so once per change; serial alone is not a function of the time.
+// Fixed 9232-byte layout.
 struct MusicRecord {
   uint32_t time;        // ms: the demo time this record describes
   int32_t sampleRate;   // Hz of the music; 0 when there is none to analyse
-  uint32_t length;      // ms: the music's length; 0 when there is none
+  uint32_t length;      // ms: the music's length as its file declares it; 0 when there is none
   uint32_t serial;      // changes whenever the contents below change
-  uint8_t levels[2][512];  // [0]: spectrum bytes (-100 dB .. -30 dB onto 0..255),
+  uint8_t levels[2][512];  // [0]: spectrum bytes of smoothed bins 0..511 (-100 dB .. -30 dB onto 0..255),
                            // [1]: waveform bytes 128 * (1 + v) of the last 512 samples
-  float spectrum[1024];    // linear magnitude over N of bins 0..1023, bin k at k * sampleRate / 2048 Hz
+  float spectrum[1024];    // linear magnitude over N of bins 0..1023 of the 2048 Blackman-windowed
+                           // samples ending at time; bin k at k * sampleRate / 2048 Hz
   float smoothed[1024];    // the same, smoothed over time (music/README.md says how)
 };
 static_assert(sizeof(MusicRecord) == 9232 && offsetof(MusicRecord, levels) == 16 &&
                   offsetof(MusicRecord, spectrum) == 1040 && offsetof(MusicRecord, smoothed) == 5136,
               "MusicRecord layout");
+
+// ---------------------------------------------------------------------------
+// The contract's version, and effects that describe their parameters.
+// Both are optional exports, read as data: no code of the plug-in runs.
+
+// Version 1 is the contract as it has always been: a plug-in that exports
+// no Zorbit_ContractVersion is taken to be built against it. Version 2 adds
+// Zorbit_ContractVersion and Zorbit_Descriptions. A player refuses, at load
+// and before calling anything, a plug-in built against a version newer than
+// its own; a newer player loads every older plug-in.
+enum : uint32_t { ZORBIT_CONTRACT_VERSION = 2 };
+
+// Put this once in one source of the plug-in, at file scope:
+//   ZORBIT_DECLARE_CONTRACT_VERSION;
+#define ZORBIT_DECLARE_CONTRACT_VERSION \
+  ZORBIT_EXPORT const uint32_t Zorbit_ContractVersion = ZORBIT_CONTRACT_VERSION
+#define ZORBIT_CONTRACT_VERSION_SYMBOL "Zorbit_ContractVersion"
+
+// What a parameter's value is (ZorbitParamDescription::kind).
+enum ZorbitParamKind : uint32_t {
+  ZORBIT_PARAM_NUMBER = 0,      // a number: value / scale, in unit
+  ZORBIT_PARAM_TEXT = 1,        // the number of a demo text, shown or used as it is
+  ZORBIT_PARAM_RESOURCE = 2,    // the number of a text naming a resource of resourceKind
+  ZORBIT_PARAM_FILE = 3,        // the number of a text naming a file, relative to the demo's folder;
+                                // resourceKind, when not 0, is what the file becomes
+  ZORBIT_PARAM_COLOUR = 4,      // a colour channel, 0 to 255 (unit says which channel)
+  ZORBIT_PARAM_BLEND = 5,       // an OpenGL blend factor (GL_ZERO, GL_ONE, 0x300 to 0x308, 0x8001 to 0x8004)
+  ZORBIT_PARAM_SWITCH = 6,      // 0 off, anything else on
+  ZORBIT_PARAM_QUATERNION = 7,  // one component of a rotation quaternion (x, y, z, w in a row), value / scale
+  ZORBIT_PARAM_CHOICE = 8,      // one of a few numbered choices, which unit lists ("0 ring, 1 sphere")
+  ZORBIT_PARAM_UNUSED = 9,      // the effect does not read it
+  ZORBIT_PARAM_KIND_COUNT = 10
+};
+
+// Details of a kind (ZorbitParamDescription::flags).
+enum ZorbitParamFlag : uint32_t {
+  ZORBIT_FLAG_MAKES = 1u << 0,           // RESOURCE, FILE: the event makes the resource of that name
+  ZORBIT_FLAG_INSTALLED_FONT = 1u << 1,  // FILE: a name not found as a file is looked up among the installed fonts
+  ZORBIT_FLAG_FRAME_PATTERN = 1u << 2,   // FILE: the first run of '?' in the name is a frame number
+  ZORBIT_FLAG_OR_RESOURCE = 1u << 3,     // FILE: or the name of a resource of resourceKind that an event makes
+  ZORBIT_FLAG_MASK_SUFFIX = 1u << 4,     // FILE: the name may end in "-mask" after the file's name
+};
+
+// The numbers of one parameter's description. Pointer-free, fixed 36 bytes.
+struct ZorbitParamValues {
+  int32_t scale;         // value / scale gives the value in unit; 1 (or 0) means as it is
+  int32_t minimum;       // the values that mean something, minimum <= maximum; outside
+  int32_t maximum;       //   them the effect clamps, wraps or ignores (its README says which)
+  int32_t defaultValue;  // a good value to start from (an event that leaves a parameter out gets 0)
+  uint32_t kind;         // ZorbitParamKind
+  int32_t resourceKind;  // RESOURCE, FILE: a KIND_* code, or 0
+  uint32_t flags;        // ZorbitParamFlag bits
+  int32_t readWhen;      // -1: always read; else the effect reads this parameter only while
+  int32_t readWhenValue; //   parameter readWhen has the value readWhenValue
+};
+static_assert(sizeof(ZorbitParamValues) == 36 && offsetof(ZorbitParamValues, defaultValue) == 12 &&
+                  offsetof(ZorbitParamValues, kind) == 16 && offsetof(ZorbitParamValues, flags) == 24 &&
+                  offsetof(ZorbitParamValues, readWhenValue) == 32,
+              "ZorbitParamValues layout");
+
+// One parameter: a short name without blanks ("x", "opacity", "font"), the
+// unit of value / scale ("scene units", "ms", "degrees"; "" for none), and
+// its numbers. The strings are zero-terminated, printable ASCII, at most
+// 63 bytes; they live as long as the plug-in is loaded (string literals).
+struct ZorbitParamDescription {
+  const char* name;
+  const char* unit;
+  ZorbitParamValues values;
+};
+
+// One effect function: its exported name, a line saying what it does, and
+// paramCount (0 to 40) parameter descriptions in parameter order.
+struct ZorbitEffectDescription {
+  const char* function;
+  const char* summary;
+  uint32_t paramCount;
+  const ZorbitParamDescription* params;
+};
+
+// The table a plug-in exports as Zorbit_Descriptions: every effect function
+// it offers, in any order (at most 256). contractVersion is the
+// ZORBIT_CONTRACT_VERSION the table was written for.
+struct ZorbitDescriptions {
+  uint32_t contractVersion;
+  uint32_t effectCount;
+  const ZorbitEffectDescription* effects;
+};
+
+// Put this once in one source of the plug-in, at file scope, after the
+// effects' tables:
+//   ZORBIT_DESCRIPTIONS(kEffects);
+// where kEffects is a static array of ZorbitEffectDescription. The player
+// never reads the table while it plays; tools (zorbit-info, zorbit-check)
+// and edit mode's display read it to name parameters and check values.
+#define ZORBIT_DESCRIPTIONS(effects)                               \
+  ZORBIT_EXPORT const ZorbitDescriptions Zorbit_Descriptions = {   \
+      ZORBIT_CONTRACT_VERSION, sizeof(effects) / sizeof((effects)[0]), (effects)}
+#define ZORBIT_DESCRIPTIONS_SYMBOL "Zorbit_Descriptions"

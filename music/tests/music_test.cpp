@@ -233,6 +233,12 @@ TEST(MusicMaths, ByteScalesAndWeights) {
   EXPECT_EQ(music::SpectrumByte(std::pow(10.0f, -1.5f)), 255) << "-30 dB is the top";
   EXPECT_EQ(music::SpectrumByte(1.0f), 255);
   EXPECT_EQ(music::SpectrumByte(std::pow(10.0f, -3.25f)), 127) << "-65 dB is the middle: 127.5";
+  // Every byte's threshold, by the formula, checked around its edge.
+  for (int32_t b = 1; b <= 255; ++b) {
+    const double theEdge = std::pow(10.0, (-100.0 + b * 70.0 / 255.0) / 20.0);
+    EXPECT_EQ(music::SpectrumByte(float(theEdge * 1.0001)), b) << "just above byte " << b << "'s edge";
+    EXPECT_EQ(music::SpectrumByte(float(theEdge * 0.9999)), b - 1) << "just below byte " << b << "'s edge";
+  }
   EXPECT_EQ(music::WaveformByte(0.0f), 128);
   EXPECT_EQ(music::WaveformByte(-1.0f), 0);
   EXPECT_EQ(music::WaveformByte(1.0f), 255);

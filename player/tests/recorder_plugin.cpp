@@ -117,6 +117,11 @@ void RecordCall(const char* inEffect, FrameInfo* inInfo, void** ioSlot, const in
 }  // namespace
 
 #ifndef NO_INIT
+#ifdef CONTRACT_VERSION
+// The contract version the variant claims to be built against.
+ZORBIT_EXPORT const uint32_t Zorbit_ContractVersion = CONTRACT_VERSION;
+#endif
+
 ZORBIT_EXPORT bool Zorbit_Init(SDL_Surface** inOutput, SDL_Surface** inInput, void** inHostTable) {
   gHost = inHostTable;
   gOutput = inOutput;

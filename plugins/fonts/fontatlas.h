@@ -5,8 +5,8 @@
 // as an OpenGL texture. Nothing here needs an OpenGL context.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -16,13 +16,40 @@
 // Atlases wider than this many texels trade width for more rows.
 enum { ATLAS_WIDTH_LIMIT = 2048 };
 
+// Texels that start all zero, from calloc, which clears only memory it had
+// handed out before: a block fresh from the system comes zeroed, and a large
+// atlas then costs only the pages its glyphs are written to.
+class AtlasTexels {
+ public:
+  AtlasTexels() = default;
+  ~AtlasTexels() { Release(); }
+  AtlasTexels(AtlasTexels&& ioOther) noexcept;
+  AtlasTexels& operator=(AtlasTexels&& ioOther) noexcept;
+  AtlasTexels(const AtlasTexels&) = delete;
+  AtlasTexels& operator=(const AtlasTexels&) = delete;
+
+  // Exactly inCount texels, all 0, in place of any held before; false (and
+  // none) when they cannot be had.
+  bool Allocate(size_t inCount);
+  uint32_t* data() { return mTexels; }
+  const uint32_t* data() const { return mTexels; }
+  size_t size() const { return mCount; }
+  uint32_t& operator[](size_t inIndex) { return mTexels[inIndex]; }
+  uint32_t operator[](size_t inIndex) const { return mTexels[inIndex]; }
+
+ private:
+  void Release();
+  uint32_t* mTexels = nullptr;
+  size_t mCount = 0;
+};
+
 struct FontAtlas {
   int32_t width = 0;   // texels, a power of two
   int32_t height = 0;  // texels, a power of two
   // width * height texels, 0xAARRGGBB: white with the glyph's coverage as
   // alpha, 0 where empty. In memory (little-endian) blue, green, red, alpha,
   // which is what GL_BGRA + GL_UNSIGNED_BYTE expects.
-  std::vector<uint32_t> pixels;
+  AtlasTexels pixels;
 };
 
 enum AtlasResult {
@@ -41,7 +68,8 @@ void AtlasSizeFor(int64_t inTotalWidth, int32_t inSize, int32_t& outWidth, int32
 // Renders codes 0 to 255 of inFace, whose pixel size must already be set to
 // inSize, fills every metric and glyph position of ioFont (texture, name and
 // size are left alone) and builds outAtlas. A code whose glyph cannot be
-// loaded gets advance, width and height 0.
+// loaded gets advance, width and height 0. Codes that map to the same glyph
+// of the face are rendered once and share its image.
 //
 // Rows are inSize + 1 texels apart; a row holding an image taller than that
 // pushes the next row down so that no image overlaps another, and the atlas

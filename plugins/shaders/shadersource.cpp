@@ -215,6 +215,53 @@ void ReadVersion(const Directive& inDirective, Analysis& ioAnalysis) {
   ioAnalysis.es = ioAnalysis.version == 100 || theWord == "es";
 }
 
+// "iParam[3]" or "iParamInt[3]" in inComment; false when neither is there
+// with an index of 0..19.
+bool ReadValueReference(const std::string& inComment, int& outIndex, bool& outAsInt) {
+  for (const char* theName : {"iParamInt[", "iParam["}) {
+    const size_t theAt = inComment.find(theName);
+    if (theAt == std::string::npos) continue;
+    const size_t theDigits = theAt + std::string(theName).size();
+    size_t theEnd = theDigits;
+    while (theEnd < inComment.size() && std::isdigit(static_cast<unsigned char>(inComment[theEnd]))) ++theEnd;
+    if (theEnd == theDigits || theEnd - theDigits > 2 || theEnd >= inComment.size() || inComment[theEnd] != ']')
+      return false;
+    outIndex = std::atoi(inComment.c_str() + theDigits);
+    outAsInt = theName[6] == 'I';
+    return outIndex >= 0 && outIndex < 20;
+  }
+  return false;
+}
+
+// Lines "uniform [precision] type name;  // ... iParam[N] ...".
+std::vector<ValueName> ReadValueNames(const std::string& inText) {
+  std::vector<ValueName> theNames;
+  int theLine = 0;
+  size_t theAt = 0;
+  while (theAt < inText.size()) {
+    size_t theEnd = inText.find('\n', theAt);
+    if (theEnd == std::string::npos) theEnd = inText.size();
+    const std::string theRow = inText.substr(theAt, theEnd - theAt);
+    theAt = theEnd + 1;
+    ++theLine;
+    const size_t theComment = theRow.find("//");
+    if (theComment == std::string::npos) continue;
+    ValueName theName{"", "", 0, false, theLine};
+    if (!ReadValueReference(theRow.substr(theComment), theName.index, theName.asInt)) continue;
+    const Lexed theCode = Lex(theRow.substr(0, theComment));
+    std::vector<std::string> theWords;
+    for (const Token& theToken : theCode.tokens) theWords.push_back(theToken.text);
+    if (theWords.size() < 4 || theWords.front() != "uniform" || theWords.back() != ";") continue;
+    size_t theType = 1;
+    if (theWords[theType] == "highp" || theWords[theType] == "mediump" || theWords[theType] == "lowp") ++theType;
+    if (theType + 3 != theWords.size() || !IsIdentStart(theWords[theType + 1][0])) continue;
+    theName.type = theWords[theType];
+    theName.name = theWords[theType + 1];
+    theNames.push_back(theName);
+  }
+  return theNames;
+}
+
 // Everything Analyse finds, and what Prepare needs beyond it.
 struct Reading {
   Analysis analysis;
@@ -252,6 +299,7 @@ Reading Read(const std::string& inText) {
   }
   for (const Token& theToken : theReading.lexed.tokens)
     if (IsIdentStart(theToken.text[0])) theReading.used.insert(theToken.text);
+  theAnalysis.valueNames = ReadValueNames(inText);
   return theReading;
 }
 
@@ -384,7 +432,7 @@ const std::vector<Input>& Inputs() {
       {"iChannelTime", "float", 4}, {"iChannelResolution", "vec3", 4}, {"iMouse", "vec4", 0},
       {"iDate", "vec4", 0},        {"iSampleRate", "float", 0},    {"iChannel0", "sampler2D", 0},
       {"iChannel1", "sampler2D", 0}, {"iChannel2", "sampler2D", 0}, {"iChannel3", "sampler2D", 0},
-      {"iParam", "float", 20},     {"iParamInt", "int", 20}};
+      {"iParam", "float", 20},     {"iParamInt", "int", 20},    {"iSpectrum", "sampler2D", 0}};
   return kInputs;
 }
 

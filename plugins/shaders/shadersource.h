@@ -29,7 +29,8 @@ struct Input {
 };
 // Every input in a fixed order: iResolution, iTime, iGlobalTime,
 // iTimeDelta, iFrameRate, iFrame, iChannelTime, iChannelResolution, iMouse,
-// iDate, iSampleRate, iChannel0..3, iParam, iParamInt.
+// iDate, iSampleRate, iChannel0..3, iParam, iParamInt, iSpectrum (the
+// float spectra of the first music channel).
 const std::vector<Input>& Inputs();
 
 // An input the author's file declares itself (a global of that name, a
@@ -41,6 +42,17 @@ struct Declared {
   int line;          // the author's line
 };
 
+// A uniform of the author's own that a comment on its line binds to one
+// of the event's values: "uniform float speed;  // iParam[3]" gets value 3
+// / 1000, "uniform int count; // iParamInt[4]" value 4 as it is.
+struct ValueName {
+  std::string name;
+  std::string type;  // "float", "int", ...
+  int index;         // 0..19
+  bool asInt;        // iParamInt: the value as it is; iParam: the value / 1000
+  int line;
+};
+
 // What a file says about itself.
 struct Analysis {
   int version = 0;       // 0: no #version line; else 100, 110 ... 450
@@ -50,6 +62,7 @@ struct Analysis {
   bool hasMainImage = false;
   int mainImageLine = 0;
   std::vector<Declared> declared;
+  std::vector<ValueName> valueNames;
 };
 
 struct Options {

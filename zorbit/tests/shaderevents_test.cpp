@@ -59,6 +59,7 @@ TEST(ShaderEvents, ParametersAreReadAtTheEventsStartAndMissingOnesAreZero) {
   const ShaderEvent& theShader = theShaders[0];
   EXPECT_EQ(0, theShader.file) << "the ramp is read at the event's start";
   EXPECT_TRUE(theShader.varies);
+  EXPECT_FALSE(theShader.opacityVaries);
   EXPECT_EQ(1, theShader.target);
   EXPECT_EQ(2, theShader.output);
   EXPECT_EQ(64, theShader.width);
@@ -110,15 +111,31 @@ TEST(ShaderEvents, NamesThatDoNotExistAreSaidSo) {
                                                             << theText;
 }
 
-TEST(ShaderEvents, ZorbitInfoShowsTheDemosShaderEvents) {
-  std::string theCommand = ZORBIT_BIN_DIR "/zorbit-info " ZORBIT_SOURCE_DIR "/demos/shaders/shaders.xml 2>/dev/null";
+std::string RunInfo(const std::string& inDemo) {
+  std::string theCommand = ZORBIT_BIN_DIR "/zorbit-info " + inDemo + " 2>/dev/null";
   FILE* thePipe = popen(theCommand.c_str(), "r");
-  ASSERT_NE(nullptr, thePipe);
+  EXPECT_NE(nullptr, thePipe);
+  if (!thePipe) return std::string();
   std::string theOutput;
   char theChunk[4096];
   size_t theRead;
   while ((theRead = fread(theChunk, 1, sizeof theChunk, thePipe)) > 0) theOutput.append(theChunk, theRead);
   EXPECT_EQ(0, pclose(thePipe)) << theOutput;
+  return theOutput;
+}
+
+TEST(ShaderEvents, ZorbitInfoShowsTheShowcasesFadingShadersAndTheMusic) {
+  const std::string theOutput = RunInfo(ZORBIT_SOURCE_DIR "/demos/showcase/showcase.xml");
+  for (const char* theLine : {
+           "      shader \"beatsky.frag\" (text 38), on the viewport, alpha-blended, opacity 0 at its start, animated\n",
+           "      channel 0: the music (512 x 2: spectrum and waveform), linear, clamped\n",
+           "      channel 0: the frame drawn so far by the higher tracks, linear with mipmaps, clamped\n"})
+    EXPECT_NE(std::string::npos, theOutput.find(theLine)) << "missing: " << theLine;
+  EXPECT_EQ(std::string::npos, theOutput.find("note: file, target or channels move")) << "only the opacities move";
+}
+
+TEST(ShaderEvents, ZorbitInfoShowsTheDemosShaderEvents) {
+  const std::string theOutput = RunInfo(ZORBIT_SOURCE_DIR "/demos/shaders/shaders.xml");
   for (const char* theLine : {
            "      shader \"tunnel.frag\" (text 1), on the viewport, replacing, opacity 255\n",
            "      channel 0: this event's own previous frame (feedback), linear, clamped\n",

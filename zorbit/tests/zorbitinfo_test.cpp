@@ -29,8 +29,8 @@ TEST(ZorbitInfo, PrintsTheBundledExampleReadably) {
            "  running time: 12000 ms\n", "  aspect ratio: 16:9\n", "  music: music.ogg\n",
            "    Text3D(font, text, x, y, scale, qw, qx, qy, qz)\n",
            "    Event 0: 1000 ms to 11000 ms (10000 ms), Text3D in fonts.so, 9 params\n",
-           "      2: linear curve from -640, to 0 at +10000 ms\n",
-           "      4: sum of (sine around 100, amplitude 20, period 1000 ms, shifted 0 ms) and (beat \"kick\" (text 1): 0 + 30 x level)\n",
+           "      2: size -640 pixels, lin over 2 keys (linear curve from -640, to 0 at +10000 ms)\n",
+           "      4: y, a combination (sum of (sine around 100, amplitude 20, period 1000 ms, shifted 0 ms) and (beat \"kick\" (text 1): 0 + 30 x level))\n",
            "  2: \"Hello, demo world\"\n"}) {
     EXPECT_NE(theOutput.find(theLine), std::string::npos) << "missing line: " << theLine << "in:\n" << theOutput;
   }

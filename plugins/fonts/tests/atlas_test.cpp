@@ -269,6 +269,12 @@ TEST(AtlasPacking, OversizedGlyphsStayIntactAndTheAtlasGrows) {
         }
       }
     }
+    // The atlas starts empty without being cleared: every texel no image owns is 0.
+    for (size_t i = 0; i < theOwned.size(); ++i) {
+      if (theOwned[i] != 0) continue;
+      ASSERT_EQ(theAtlas.pixels[i], 0u) << "texel " << i % size_t(theWidth) << "," << i / size_t(theWidth)
+                                        << " belongs to no image";
+    }
     FT_Done_Face(theFace);
   }
   FT_Done_FreeType(theLibrary);

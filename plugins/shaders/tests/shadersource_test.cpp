@@ -207,6 +207,25 @@ TEST(ShaderSource, TextureFunctionsOfBothGenerationsWork) {
   EXPECT_EQ(theOwnSampler.source.find("#define texture "), std::string::npos) << theOwnSampler.source;
 }
 
+TEST(ShaderSource, CommentsBindUniformsToValues) {
+  const shadersource::Analysis theAnalysis = shadersource::Analyse(
+      "uniform float speed;   // iParam[3]: rings per second\n"
+      "uniform highp int count; // the number, iParamInt[19]\n"
+      "uniform float nothing; // iParam[20] is beyond the values\n"
+      "float local; // iParam[1], not a uniform\n"
+      "// uniform float commented; // iParam[2]\n"
+      "void mainImage(out vec4 c, vec2 p) { c = vec4(speed * float(count)); }\n");
+  ASSERT_EQ(theAnalysis.valueNames.size(), 2u);
+  EXPECT_EQ(theAnalysis.valueNames[0].name, "speed");
+  EXPECT_EQ(theAnalysis.valueNames[0].index, 3);
+  EXPECT_FALSE(theAnalysis.valueNames[0].asInt);
+  EXPECT_EQ(theAnalysis.valueNames[1].name, "count");
+  EXPECT_EQ(theAnalysis.valueNames[1].type, "int");
+  EXPECT_EQ(theAnalysis.valueNames[1].index, 19);
+  EXPECT_TRUE(theAnalysis.valueNames[1].asInt);
+  EXPECT_EQ(theAnalysis.valueNames[1].line, 2);
+}
+
 TEST(ShaderSource, UnusableFilesAreRefused) {
   struct Case {
     std::string text;
