@@ -104,25 +104,34 @@ bool NamesWhatItDraws(const std::string& inName) {
   return false;
 }
 
-std::string BarLabel(const Demo& inDemo, const NameTable& inNames, const Event& inEvent) {
+std::string BarLabel(const Demo& inDemo, const NameTable& inNames, ParamSenses* inSenses, const Event& inEvent) {
   std::string theLabel = Utf8(inEvent.functionName);
   for (uint32_t p = 0; p < inEvent.paramCount; ++p) {
     if (VariesOverTime(inEvent.paramKinds[p], inEvent.params[p])) continue;
-    if (!NamesWhatItDraws(ParamName(inDemo, inEvent, p))) continue;
+    const ParamSense theSense = SenseOf(inDemo, inSenses, inEvent, p);
+    if (!theSense.namesDrawn) continue;
+    // A text the effect only reads in another mode (a texture while it draws plain colour) names nothing.
+    if (theSense.readWhen >= 0 &&
+        ParamValueAt(inEvent, uint32_t(theSense.readWhen), inEvent.startTime) != theSense.readWhenValue)
+      continue;
     const char* theText = GetNameFrom(inNames, ParamValueAt(inEvent, p, inEvent.startTime));
     if (theText != nullptr) theLabel += "  \u201C" + Utf8(theText) + "\u201D";
   }
   return theLabel;
 }
 
-std::string Tooltip(const Demo& inDemo, const NameTable& inNames, uint32_t inTrack, uint32_t inIndex,
-                    const Event& inEvent) {
+std::string Tooltip(const Demo& inDemo, const NameTable& inNames, ParamSenses* inSenses, uint32_t inTrack,
+                    uint32_t inIndex, const Event& inEvent) {
   std::string theText = Format("Track %u, event %u: %s in %s\n%u ms to %u ms (%u ms)", inTrack, inIndex,
                                Utf8(inEvent.functionName).c_str(), Utf8(inEvent.libraryFileName).c_str(),
                                inEvent.startTime, inEvent.endTime, inEvent.endTime - inEvent.startTime);
   for (uint32_t p = 0; p < inEvent.paramCount; ++p) {
-    const std::string theName = ParamName(inDemo, inEvent, p);
-    theText += Format("\n%u", p) + (theName.empty() ? "" : " " + theName) + ": " +
+    const ParamSense theSense = SenseOf(inDemo, inSenses, inEvent, p);
+    std::string theUnit;
+    if (!theSense.unit.empty() || theSense.scale != 1)
+      theUnit = " (" + (theSense.scale != 1 ? Format("/ %g", theSense.scale) : std::string()) +
+                (theSense.scale != 1 && !theSense.unit.empty() ? " " : "") + theSense.unit + ")";
+    theText += Format("\n%u", p) + (theSense.name.empty() ? "" : " " + theSense.name) + theUnit + ": " +
                DescribeParam(inEvent.paramKinds[p], inEvent.params[p], inNames);
   }
   return theText;
@@ -147,12 +156,14 @@ std::vector<uint32_t> VaryingParams(const Event& inEvent) {
   return theParams;
 }
 
-TimelineCurve MakeCurve(const Demo& inDemo, const Event& inEvent, uint32_t inParam, const TimelineBar& inBar,
-                        const TimeAxis& inAxis, double inTop, DemoBeats& ioBeats) {
+TimelineCurve MakeCurve(const Demo& inDemo, ParamSenses* inSenses, const Event& inEvent, uint32_t inParam,
+                        const TimelineBar& inBar, const TimeAxis& inAxis, double inTop, DemoBeats& ioBeats) {
   TimelineCurve theCurve;
   theCurve.param = inParam;
-  const std::string theName = ParamName(inDemo, inEvent, inParam);
-  theCurve.label = std::to_string(inParam) + (theName.empty() ? "" : " " + theName);
+  const ParamSense theSense = SenseOf(inDemo, inSenses, inEvent, inParam);
+  theCurve.label = std::to_string(inParam) + (theSense.name.empty() ? "" : " " + theSense.name);
+  theCurve.unit = theSense.unit;
+  theCurve.scale = theSense.scale;
   theCurve.top = inTop + 2;
   theCurve.bottom = inTop + kLaneHeight - 2;
   const uint32_t theGroup = GroupStart(inEvent, inParam);
@@ -184,6 +195,10 @@ TimelineCurve MakeCurve(const Demo& inDemo, const Event& inEvent, uint32_t inPar
   const auto theMinMax = std::minmax_element(theValues.begin(), theValues.end());
   theCurve.low = *theMinMax.first;
   theCurve.high = *theMinMax.second;
+  for (const auto& theKey : theKeys) {  // a key between two samples still sets the range
+    theCurve.low = std::min(theCurve.low, theKey.second);
+    theCurve.high = std::max(theCurve.high, theKey.second);
+  }
   if (theCurve.high == theCurve.low) {
     theCurve.low -= 1;
     theCurve.high += 1;
@@ -281,8 +296,8 @@ uint32_t CountVisible(const Track& inTrack, const TimeAxis& inAxis) {
 }
 
 // Lays out the events of one track from inTop; returns the row's bottom.
-double LayOutTrack(const Demo& inDemo, const NameTable& inNames, uint32_t inIndex, const TimeAxis& inAxis, double inTop,
-                   DemoBeats& ioBeats, TimelineLayout& ioLayout) {
+double LayOutTrack(const Demo& inDemo, const NameTable& inNames, ParamSenses* inSenses, uint32_t inIndex,
+                   const TimeAxis& inAxis, double inTop, DemoBeats& ioBeats, TimelineLayout& ioLayout) {
   const Track& theTrack = inDemo.tracks[inIndex];
   unsigned theLanes = 0;
   Range theRange;
@@ -304,8 +319,8 @@ double LayOutTrack(const Demo& inDemo, const NameTable& inNames, uint32_t inInde
     theBar.top = inTop + kBarPad / 2;
     theBar.bottom = theBottom - kBarPad / 2;
     theBar.colour = EffectColour(theEvent.functionName);
-    theBar.label = BarLabel(inDemo, inNames, theEvent);
-    theBar.tooltip = Tooltip(inDemo, inNames, inIndex, e, theEvent);
+    theBar.label = BarLabel(inDemo, inNames, inSenses, theEvent);
+    theBar.tooltip = Tooltip(inDemo, inNames, inSenses, inIndex, e, theEvent);
     const std::vector<uint32_t> theVarying = VaryingParams(theEvent);
     for (size_t k = 0; k < theVarying.size(); ++k) {
       if (k >= theLanes) {
@@ -313,7 +328,7 @@ double LayOutTrack(const Demo& inDemo, const NameTable& inNames, uint32_t inInde
         continue;
       }
       theBar.curves.push_back(
-          MakeCurve(inDemo, theEvent, theVarying[k], theBar, inAxis, inTop + kBarPad + kBarLabel + k * kLaneHeight, ioBeats));
+          MakeCurve(inDemo, inSenses, theEvent, theVarying[k], theBar, inAxis, inTop + kBarPad + kBarLabel + k * kLaneHeight, ioBeats));
     }
     if (IsMakeBeat(theEvent)) AddBeatTicks(theEvent, inAxis, theBar);
     ioLayout.bars.push_back(std::move(theBar));
@@ -399,7 +414,10 @@ void PaintBar(const TimelineBar& inBar, Canvas& ioCanvas) {
     if (inBar.x1 - inBar.x0 >= 40) {
       ioCanvas.Text(inBar.x0 + 4, theCurve.bottom - 2, theCurve.label, 9.5, kFaint, TextAnchor::kStart,
                     std::min(120.0, (inBar.x1 - inBar.x0) / 3));
-      ioCanvas.Text(inBar.x1 - 4, theCurve.bottom - 2, Format("%.0f..%.0f", theCurve.low, theCurve.high), 9, kFaint,
+      ioCanvas.Text(inBar.x1 - 4, theCurve.bottom - 2,
+                    ScaledValue(theCurve.low, theCurve.scale) + ".." + ScaledValue(theCurve.high, theCurve.scale) +
+                        (theCurve.unit.empty() ? "" : " " + theCurve.unit),
+                    9, kFaint,
                     TextAnchor::kEnd, (inBar.x1 - inBar.x0) / 3);
     }
   }
@@ -507,7 +525,7 @@ TimelineLayout LayOutTimeline(const Demo& inDemo, const NameTable& inNames, cons
       theLayout.summaries.push_back(Summarise(inDemo.tracks[t], t, theLayout.axis, theY));
       theRow.bottom = theLayout.summaries.back().bottom;
     } else {
-      theRow.bottom = LayOutTrack(inDemo, inNames, t, theLayout.axis, theY, theBeats, theLayout);
+      theRow.bottom = LayOutTrack(inDemo, inNames, inOptions.senses, t, theLayout.axis, theY, theBeats, theLayout);
     }
     theLayout.rows.push_back(theRow);
     theY = theRow.bottom + kRowGap;
@@ -615,6 +633,28 @@ std::string ParamName(const Demo& inDemo, const Event& inEvent, uint32_t inParam
     }
   }
   return "";
+}
+
+ParamSense SenseOf(const Demo& inDemo, ParamSenses* inSenses, const Event& inEvent, uint32_t inParam) {
+  ParamSense theSense;
+  if (inSenses != nullptr && inSenses->Describe(inEvent, inParam, theSense)) return theSense;
+  theSense = ParamSense{};
+  theSense.name = ParamName(inDemo, inEvent, inParam);
+  theSense.namesDrawn = NamesWhatItDraws(theSense.name);
+  return theSense;
+}
+
+std::string ScaledValue(double inValue, double inScale) {
+  if (inScale == 0 || inScale == 1) return inValue == std::floor(inValue) ? Format("%.0f", inValue) : Format("%g", inValue);
+  const double theValue = inValue / inScale;
+  // As many decimals as the scale gives: 1/1000 three, 1/100000 five, at most six.
+  const int theDecimals = std::clamp(int(std::ceil(std::log10(std::fabs(inScale)))), 0, 6);
+  std::string theText = Format("%.*f", theDecimals, theValue);
+  if (theText.find('.') != std::string::npos) {
+    while (theText.back() == '0') theText.pop_back();
+    if (theText.back() == '.') theText.pop_back();
+  }
+  return theText == "-0" ? "0" : theText;
 }
 
 const char* CurveKind(int32_t inKind, const ParamFunction* inParam) {

@@ -20,12 +20,34 @@
 #include "nametable.h"
 #include "timelinecanvas.h"
 
+// What an effect says of one of its parameters.
+struct ParamSense {
+  std::string name;          // empty: the parameter's number alone
+  std::string unit;          // of value / scale; empty for none
+  double scale = 1;
+  bool namesDrawn = false;   // the number of a text naming the words, image or font drawn
+  int32_t readWhen = -1;     // >= 0: only read while parameter readWhen is readWhenValue
+  int32_t readWhenValue = 0;
+};
+
+// The effects' own descriptions of their parameters, consulted before the
+// document's declarations. Without them, names are the declared ones, values
+// plain numbers, and a parameter declared "text", "font", "image",
+// "texture", "file", "pattern" or "movie" names what its event draws.
+class ParamSenses {
+ public:
+  virtual ~ParamSenses() = default;
+  // False when the event's effect does not describe parameter inParam.
+  virtual bool Describe(const Event& inEvent, uint32_t inParam, ParamSense& outSense) = 0;
+};
+
 struct TimelineOptions {
   uint32_t fromMs = 0;
   uint32_t toMs = 0;  // with toGiven false: the demo's running time
   bool toGiven = false;
   int width = 1920;   // pixels
   uint32_t bpm = 0;   // 0: the ruler in seconds
+  ParamSenses* senses = nullptr;  // may be null; must outlive the layout's making
 };
 
 // Demo time to the x of the plot area and back.
@@ -48,7 +70,9 @@ struct Waveform {
 
 struct TimelineCurve {
   uint32_t param = 0;
-  std::string label;           // "3 x" from the declaration, else "3"
+  std::string label;           // "3 x" from the description or declaration, else "3"
+  std::string unit;            // of value / scale, from the description
+  double scale = 1;
   double top = 0, bottom = 0;  // the lane
   double low = 0, high = 0;    // the values drawn at the lane's bottom and top
   std::vector<CanvasPoint> points;
@@ -152,6 +176,10 @@ bool IsMakeBeat(const Event& inEvent);
 // Names and descriptions shared by the timeline and the plot.
 // The declared name of parameter inParam of the event's function, or "".
 std::string ParamName(const Demo& inDemo, const Event& inEvent, uint32_t inParam);
+// What is known of a parameter: its description, else its declaration.
+ParamSense SenseOf(const Demo& inDemo, ParamSenses* inSenses, const Event& inEvent, uint32_t inParam);
+// A value in its unit: "1.5", "-0.25", "230".
+std::string ScaledValue(double inValue, double inScale);
 // "lin", "bez", "sqd", "sine", "combi", "beat" or "const".
 const char* CurveKind(int32_t inKind, const ParamFunction* inParam);
 // One line about a parameter: its kind and what it holds.

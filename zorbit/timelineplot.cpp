@@ -93,7 +93,7 @@ std::string CheckPlotTarget(const Demo& inDemo, const PlotTarget& inTarget) {
 }
 
 PlotLayout LayOutPlot(const Demo& inDemo, const NameTable& inNames, const PlotTarget& inTarget, int inWidth,
-                      uint32_t inBpm) {
+                      uint32_t inBpm, ParamSenses* inSenses) {
   DemoBeats theBeats(inDemo, inNames);
   const Event& theEvent = inDemo.tracks[inTarget.track].events[inTarget.event];
   const uint32_t theEnd = std::max(theEvent.endTime, theEvent.startTime);
@@ -106,13 +106,14 @@ PlotLayout LayOutPlot(const Demo& inDemo, const NameTable& inNames, const PlotTa
   theLayout.axis.x1 = theLayout.width - kRight;
   theLayout.top = kTop;
   theLayout.bottom = theLayout.height - kBottom;
-  const std::string theName = ParamName(inDemo, theEvent, inTarget.param);
+  const ParamSense theSense = SenseOf(inDemo, inSenses, theEvent, inTarget.param);
+  const std::string& theName = theSense.name;
   theLayout.title = "Track " + std::to_string(inTarget.track) + ", event " + std::to_string(inTarget.event) + " (" +
                     Utf8(theEvent.functionName) + " in " + Utf8(theEvent.libraryFileName) + "), parameter " +
                     std::to_string(inTarget.param) + (theName.empty() ? "" : " " + theName);
   theLayout.subtitle = InterpolationWords(theEvent, inTarget.param) + ";  " +
                        DescribeParam(theEvent.paramKinds[inTarget.param], theEvent.params[inTarget.param], inNames);
-  theLayout.valueName = theName.empty() ? "value" : theName;
+  theLayout.valueName = (theName.empty() ? std::string("value") : theName) + (theSense.unit.empty() ? "" : " (" + theSense.unit + ")");
   theLayout.timeMarks = inBpm > 0 ? BarsRuler(theLayout.axis, inBpm) : SecondsRuler(theLayout.axis);
 
   std::vector<double> theXs, theValues;
@@ -148,9 +149,7 @@ PlotLayout LayOutPlot(const Demo& inDemo, const NameTable& inNames, const PlotTa
     return theLayout.bottom - (inValue - theLayout.low) * (theLayout.bottom - theLayout.top) / (theLayout.high - theLayout.low);
   };
   for (double v = theLayout.low; v <= theLayout.high + theStep / 2; v += theStep) {
-    char theText[40];
-    std::snprintf(theText, sizeof theText, "%g", std::fabs(v) < theStep / 2 ? 0.0 : v);
-    theLayout.valueMarks.emplace_back(theY(v), theText);
+    theLayout.valueMarks.emplace_back(theY(v), ScaledValue(std::fabs(v) < theStep / 2 ? 0.0 : v, theSense.scale));
   }
   for (size_t i = 0; i < theXs.size(); ++i) theLayout.points.push_back({theXs[i], theY(theValues[i])});
   if (!theKeys.empty() && (theLayout.axis.x1 - theLayout.axis.x0) / theKeys.size() >= kMinKeySpacing)

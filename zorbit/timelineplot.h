@@ -36,7 +36,7 @@ struct PlotLayout {
   uint32_t keyCount = 0;
 };
 
-// The target must have passed CheckPlotTarget.
+// The target must have passed CheckPlotTarget. inSenses may be null.
 PlotLayout LayOutPlot(const Demo& inDemo, const NameTable& inNames, const PlotTarget& inTarget, int inWidth,
-                      uint32_t inBpm);
+                      uint32_t inBpm, ParamSenses* inSenses);
 void PaintPlot(const PlotLayout& inLayout, Canvas& ioCanvas);

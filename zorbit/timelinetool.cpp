@@ -122,7 +122,7 @@ bool Write(const PictureRequest& inRequest, const Demo& inDemo, const NameTable&
   const PictureFormat theFormat = FormatOfPath(inRequest.outPath);
   if (inRequest.plot) {
     const PlotLayout theLayout = LayOutPlot(inDemo, inNames, inRequest.target, inRequest.widthGiven ? inRequest.timeline.width : 1200,
-                                            inRequest.timeline.bpm);
+                                            inRequest.timeline.bpm, inRequest.timeline.senses);
     auto thePicture = PictureFile::Make(theFormat, inRequest.outPath, theLayout.width, theLayout.height);
     PaintPlot(theLayout, thePicture->GetCanvas());
     return thePicture->Finish(outError);

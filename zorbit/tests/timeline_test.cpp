@@ -570,3 +570,55 @@ TEST_F(Timeline, TheWaveformShowsTheMusicWhereItSounds) {
 }
 
 }  // namespace
+
+namespace {
+
+// Descriptions as an effect would give them, for the layout to follow.
+class FakeSenses : public ParamSenses {
+ public:
+  bool Describe(const Event& inEvent, uint32_t inParam, ParamSense& outSense) override {
+    if (std::string(inEvent.functionName) != "Show") return false;
+    if (inParam == 0) outSense = ParamSense{"words", "", 1, true, 2, mReadWhen};
+    else if (inParam == 1) outSense = ParamSense{"left", "units", 1000, false, -1, 0};
+    else if (inParam == 2) outSense = ParamSense{"look", "", 1, false, -1, 0};
+    else return false;
+    return true;
+  }
+  int32_t mReadWhen = 2;
+};
+
+TEST_F(Timeline, EffectsDescriptionsNameParametersTheirUnitsAndWhatIsDrawn) {
+  const std::string theDemoPath = Write("known.xml", kKnownDemo);
+  Demo theDemo{};
+  NameTable theNames{0, 0, nullptr};
+  LoadDemo(theDemoPath.c_str(), theDemo, theNames);
+  FakeSenses theSenses;
+  TimelineOptions theOptions;
+  theOptions.senses = &theSenses;
+  TimelineLayout theLayout = LayOutTimeline(theDemo, theNames, theOptions, Waveform{});
+  const TimelineBar* theBar = nullptr;
+  for (const TimelineBar& theCandidate : theLayout.bars)
+    if (theCandidate.track == 0 && theCandidate.event == 0) theBar = &theCandidate;
+  ASSERT_NE(nullptr, theBar);
+  EXPECT_EQ("Show  \u201CHello & \"good\" <bye>\u201D", theBar->label)
+      << "the described text number, read in this mode, and no longer the declared 'font'";
+  ASSERT_FALSE(theBar->curves.empty());
+  EXPECT_EQ("1 left", theBar->curves[0].label);
+  EXPECT_EQ("units", theBar->curves[0].unit);
+  EXPECT_EQ("1", ScaledValue(theBar->curves[0].high, theBar->curves[0].scale)) << "1000 / 1000 units";
+  EXPECT_EQ("-0.5", ScaledValue(theBar->curves[0].low, theBar->curves[0].scale));
+  EXPECT_NE(std::string::npos, theBar->tooltip.find("\n1 left (/ 1000 units): lin over 3 keys")) << theBar->tooltip;
+  EXPECT_NE(std::string::npos, theBar->tooltip.find("\n3: bez")) << "an undescribed parameter keeps its number:\n" << theBar->tooltip;
+
+  theSenses.mReadWhen = 5;  // the words are only read while parameter 2 is 5: they are not drawn
+  theLayout = LayOutTimeline(theDemo, theNames, theOptions, Waveform{});
+  for (const TimelineBar& theCandidate : theLayout.bars) {
+    if (theCandidate.track == 0 && theCandidate.event == 0) {
+      EXPECT_EQ("Show", theCandidate.label);
+    }
+  }
+  DestroyDemo(theDemo);
+  ClearNameTable(theNames);
+}
+
+}  // namespace
