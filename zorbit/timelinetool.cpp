@@ -15,6 +15,7 @@
 #include "nametable.h"
 #include "programinfo.h"
 #include "timeline.h"
+#include "timelinedescribe.h"
 #include "timelineplot.h"
 #include "timelinewave.h"
 #include "zorbitloader.h"
@@ -118,8 +119,10 @@ Waveform MusicOf(const Demo& inDemo, const std::string& inDemoPath, const TimeAx
   return ReadWaveform(theMusic.size() > 0 && theMusic[0] == '/' ? theMusic : Folder(inDemoPath) + "/" + theMusic, inAxis);
 }
 
-bool Write(const PictureRequest& inRequest, const Demo& inDemo, const NameTable& inNames, std::string& outError) {
+bool Write(PictureRequest inRequest, const Demo& inDemo, const NameTable& inNames, std::string& outError) {
   const PictureFormat theFormat = FormatOfPath(inRequest.outPath);
+  DescribedSenses theSenses(inRequest.demoPath);
+  inRequest.timeline.senses = &theSenses;
   if (inRequest.plot) {
     const PlotLayout theLayout = LayOutPlot(inDemo, inNames, inRequest.target, inRequest.widthGiven ? inRequest.timeline.width : 1200,
                                             inRequest.timeline.bpm, inRequest.timeline.senses);
