@@ -50,3 +50,15 @@ function(zorbit_add_benchmark name)
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
   target_compile_definitions(${name} PRIVATE ZORBIT_BIN_DIR="${ZORBIT_BIN_DIR}" ZORBIT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 endfunction()
+
+# zorbit_data_exports(src...): the sources that define the data every plug-in
+# exports under the same names (Zorbit_ContractVersion, Zorbit_Descriptions).
+# A plug-in that links another (balloons.so links fonts.so) then brings two
+# definitions of each name into the process, which AddressSanitizer's
+# one-definition check takes for a fault although each is only ever looked up
+# in its own library; these files are built without its global checks.
+function(zorbit_data_exports)
+  if(ZORBIT_SANITIZE)
+    set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS "--param=asan-globals=0")
+  endif()
+endfunction()

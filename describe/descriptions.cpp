@@ -152,12 +152,12 @@ PluginDescriptions ReadTable(const ZorbitDescriptions* inTable, uint32_t inVersi
 }
 
 uint32_t DeclaredContractVersion(void* inHandle) {
-  const void* theVersion = inHandle != nullptr ? dlsym(inHandle, ZORBIT_CONTRACT_VERSION_SYMBOL) : nullptr;
+  const void* theVersion = OwnDataSymbol(inHandle, ZORBIT_CONTRACT_VERSION_SYMBOL);
   return theVersion != nullptr ? *static_cast<const uint32_t*>(theVersion) : 1;
 }
 
 PluginDescriptions ReadLoaded(void* inHandle) {
-  const void* theTable = inHandle != nullptr ? dlsym(inHandle, ZORBIT_DESCRIPTIONS_SYMBOL) : nullptr;
+  const void* theTable = OwnDataSymbol(inHandle, ZORBIT_DESCRIPTIONS_SYMBOL);
   return ReadTable(static_cast<const ZorbitDescriptions*>(theTable), DeclaredContractVersion(inHandle));
 }
 

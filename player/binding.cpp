@@ -130,7 +130,7 @@ T Bind(void* inHandle, const char* inName) {
 // does not do: it is refused before any of its entry points is called. One
 // that declares nothing is built against version 1.
 void RefuseNewerContract(void* inHandle, const char* inFileName) {
-  const void* theDeclared = SDL_LoadFunction(inHandle, ZORBIT_CONTRACT_VERSION_SYMBOL);
+  const void* theDeclared = OwnDataSymbol(inHandle, ZORBIT_CONTRACT_VERSION_SYMBOL);
   const uint32_t theVersion = theDeclared != nullptr ? *static_cast<const uint32_t*>(theDeclared) : 1;
   if (theVersion > ZORBIT_CONTRACT_VERSION) {
     throw BasicException("Couldn't load library '%s': it was built for contract version %u, this player knows versions up to %u\n",

@@ -1,5 +1,7 @@
 #include "pluginsearch.h"
 
+#include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -72,4 +74,17 @@ std::vector<std::string> LibraryCandidateNames(const char* inFileName) {
   theAddWithDebug(theName);
   if (EndsWith(theName, ".dll")) theAddWithDebug(theName.substr(0, theName.size() - 4) + ".so");
   return theNames;
+}
+
+const void* OwnDataSymbol(void* inHandle, const char* inName) {
+  if (inHandle == nullptr) return nullptr;
+  const void* theSymbol = dlsym(inHandle, inName);
+  if (theSymbol == nullptr) return nullptr;
+  link_map* theOwn = nullptr;
+  link_map* theFound = nullptr;
+  Dl_info theInfo;
+  if (dlinfo(inHandle, RTLD_DI_LINKMAP, &theOwn) != 0 ||
+      dladdr1(theSymbol, &theInfo, reinterpret_cast<void**>(&theFound), RTLD_DL_LINKMAP) == 0)
+    return nullptr;
+  return theFound == theOwn ? theSymbol : nullptr;
 }

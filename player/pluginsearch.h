@@ -21,3 +21,9 @@ std::vector<std::string> LibrarySearchFolders(const char* inDemoPath);
 // (Effects.dll -> EffectsDBG.dll; none when the name has no '.'), then the
 // name itself; when the name ends in ".dll", the same again with ".so".
 std::vector<std::string> LibraryCandidateNames(const char* inFileName);
+
+// The data a loaded library itself exports under inName, or null. A plain
+// dlsym on the library's handle also searches the libraries it links (a
+// plug-in built on fonts.so would answer with fonts.so's table), so what is
+// found elsewhere counts as missing.
+const void* OwnDataSymbol(void* inHandle, const char* inName);

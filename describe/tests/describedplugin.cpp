@@ -45,8 +45,11 @@ ZORBIT_EXPORT bool Glow(FrameInfo* ioInfo, void**, int32_t, int32_t, int32_t) {
   return true;
 }
 
+#if !defined(UNDESCRIBED)
 ZORBIT_DECLARE_CONTRACT_VERSION;
-#if defined(HOSTILE_NEWER_TABLE)
+#endif
+#if defined(UNDESCRIBED)
+#elif defined(HOSTILE_NEWER_TABLE)
 ZORBIT_EXPORT const ZorbitDescriptions Zorbit_Descriptions = {ZORBIT_CONTRACT_VERSION + 1, 1, kEffects};
 #elif defined(HOSTILE_TOO_MANY_EFFECTS)
 ZORBIT_EXPORT const ZorbitDescriptions Zorbit_Descriptions = {ZORBIT_CONTRACT_VERSION, 1000000, kEffects};

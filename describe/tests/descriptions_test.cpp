@@ -59,6 +59,12 @@ TEST(Descriptions, APlugInWithoutATableIsTheContractAsItAlwaysWas) {
   EXPECT_TRUE(describe::Complaint("recorder.so", theRead).empty());
 }
 
+TEST(Descriptions, ATableOfALibraryAPlugInLinksIsNotItsOwn) {
+  const describe::PluginDescriptions theRead = ReadVariant("linked.so");
+  EXPECT_EQ(theRead.state, describe::PluginDescriptions::kNone) << "linked.so took described.so's table for its own";
+  EXPECT_EQ(theRead.contractVersion, 1u) << "linked.so took described.so's version for its own";
+}
+
 TEST(Descriptions, NullTablePointersAreBrokenNotFollowed) {
   ZorbitDescriptions theTable{ZORBIT_CONTRACT_VERSION, 2, nullptr};
   EXPECT_EQ(describe::ReadTable(&theTable).state, describe::PluginDescriptions::kBroken);
