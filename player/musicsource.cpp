@@ -2,7 +2,7 @@
 
 #include "frameloop.h"
 #include "musicsamples.h"
-#include "musicspectrum.h"
+#include "musicanalyser.h"
 #include "writelog.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "musicsamples.h"
-#include "musicspectrum.h"
+#include "musicanalyser.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "musicsamples.h"
-#include "musicspectrum.h"
+#include "musicanalyser.h"
 #include "tempfolder.h"
 #include "testsignals.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "musicsamples.h"
-#include "musicspectrum.h"
+#include "musicanalyser.h"
 #include "musictempo.h"
 #include "tempfolder.h"
 #include "testsignals.h"

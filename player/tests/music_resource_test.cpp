@@ -9,7 +9,7 @@
 
 #include "musicsamples.h"
 #include "options.h"
-#include "musicspectrum.h"
+#include "musicanalyser.h"
 #include "playerfixture.h"
 #include "resourceregistry.h"
 #include "startup.h"

@@ -1,4 +1,4 @@
-#include "musicspectrum.h"
+#include "musicanalyser.h"
 
 #include <fftw3.h>
 
