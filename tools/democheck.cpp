@@ -36,6 +36,7 @@
 #include "demo.h"
 #include "describecheck.h"
 #include "nametable.h"
+#include "quietstderr.h"
 #include "zorbitloader.h"
 
 using namespace xercesc;
@@ -613,27 +614,6 @@ void CheckTree(const Tree& inTree, const std::string& inPath, Context& ioContext
     }
   }
 }
-
-// The loader prints trace lines on standard error; the checker keeps them quiet.
-class QuietStderr {
- public:
-  QuietStderr() : mSaved(dup(2)) {
-    int theNull = open("/dev/null", O_WRONLY);
-    if (theNull >= 0) {
-      dup2(theNull, 2);
-      close(theNull);
-    }
-  }
-  ~QuietStderr() {
-    if (mSaved >= 0) {
-      dup2(mSaved, 2);
-      close(mSaved);
-    }
-  }
-
- private:
-  int mSaved;
-};
 
 class XercesPlatform {
  public:

@@ -18,34 +18,12 @@
 #include "nametable.h"
 #include "offscreengl.h"
 #include "pluginsearch.h"
+#include "quietstderr.h"
 #include "shaderevents.h"
 #include "shadersource.h"
 #include "zorbitloader.h"
 
 namespace {
-
-// The loader prints trace lines on standard error; the check keeps them quiet.
-class QuietStderr {
- public:
-  QuietStderr() : mSaved(dup(2)) {
-    int theNull = open("/dev/null", O_WRONLY);
-    if (theNull >= 0) {
-      dup2(theNull, 2);
-      close(theNull);
-    }
-  }
-  ~QuietStderr() {
-    if (mSaved >= 0) {
-      dup2(mSaved, 2);
-      close(mSaved);
-    }
-  }
-  QuietStderr(const QuietStderr&) = delete;
-  QuietStderr& operator=(const QuietStderr&) = delete;
-
- private:
-  int mSaved;
-};
 
 // The largest shader file shaders.so reads; a file beyond it is refused, not cut.
 const size_t kMaxShaderBytes = shadersource::kMaxFileBytes;
