@@ -1,8 +1,9 @@
 #include <zorbit/lattice/renderer3d.h>
 
-#include <GL/gl.h>
+#include <GL/glew.h>
 
 #include <cmath>
+#include <vector>
 
 #include <zorbit/lattice/axisnode3d.h>
 #include <zorbit/lattice/groupnode3d.h>
@@ -43,9 +44,58 @@ bool IsBlendFactor(long inFactor) {
 }
 
 // Packs red, green, blue, alpha bytes as 0xAARRGGBB.
-int32_t PackRGBA(const unsigned char* inRGBA) {
-  return int32_t((uint32_t(inRGBA[3]) << 24) | (uint32_t(inRGBA[0]) << 16) | (uint32_t(inRGBA[1]) << 8) |
-                 uint32_t(inRGBA[2]));
+// Draws a node's vertices in one call from client arrays. A glBegin/glEnd
+// run is not drawn as one: the driver cuts it where its vertex buffer fills,
+// and where that is depends on everything drawn before, in earlier frames
+// too; a non-planar quad cut there comes out along its other diagonal, so
+// the same node at the same time could differ by an edge pixel from frame
+// to frame. Indices outside the vertices are left out, never read through.
+// The scratch arrays are the renderer's, on the main thread.
+void DrawArrays(int inPrimitive, int32_t inCount, const float* inVertices, const float* inNormals,
+                const unsigned char* inColours, const int16_t* inTexCoords, float inTexScale, const int32_t* inIndices,
+                int32_t inDrawCount) {
+  static std::vector<float> gTexCoords;
+  static std::vector<GLuint> gIndices;
+  // Client arrays are read only with no vertex array object or buffer bound;
+  // another plug-in's are put back afterwards.
+  GLint theArrayObject = 0, theArrayBuffer = 0, theIndexBuffer = 0;
+  if (glBindVertexArray) glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &theArrayObject);
+  if (theArrayObject != 0) glBindVertexArray(0);
+  if (glBindBuffer) {
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &theArrayBuffer);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &theIndexBuffer);
+    if (theArrayBuffer != 0) glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (theIndexBuffer != 0) glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  }
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, inVertices);
+  if (inNormals != nullptr) {
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, 0, inNormals);
+  }
+  if (inColours != nullptr) {
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, inColours);
+  }
+  if (inTexCoords != nullptr) {
+    gTexCoords.resize(size_t(inCount) * 2);
+    for (size_t i = 0; i < gTexCoords.size(); ++i) gTexCoords[i] = inTexCoords[i] / inTexScale;
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 0, gTexCoords.data());
+  }
+  if (inIndices == nullptr) {
+    glDrawArrays(GLenum(inPrimitive), 0, inCount);
+  } else {
+    gIndices.clear();
+    for (int32_t i = 0; i < inDrawCount; ++i)
+      if (inIndices[i] >= 0 && inIndices[i] < inCount) gIndices.push_back(GLuint(inIndices[i]));
+    if (!gIndices.empty()) glDrawElements(GLenum(inPrimitive), GLsizei(gIndices.size()), GL_UNSIGNED_INT, gIndices.data());
+  }
+  glPopClientAttrib();
+  if (theIndexBuffer != 0) glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, GLuint(theIndexBuffer));
+  if (theArrayBuffer != 0) glBindBuffer(GL_ARRAY_BUFFER, GLuint(theArrayBuffer));
+  if (theArrayObject != 0) glBindVertexArray(GLuint(theArrayObject));
 }
 
 }  // namespace
@@ -172,16 +222,14 @@ void GLRenderer3D::VisitPoly(Poly3D& inPoly) {
 
   glPushMatrix();
   glMultMatrixf(theNodeMatrix);
-  glBegin(GLenum(thePrimitive));
-  for (int32_t i = 0; i < theDrawCount; ++i) {
-    const int32_t k = theIndexed ? theIndices[i] : i;
-    if (k < 0 || k >= theCount) continue;  // a bad index is skipped, never read through
-    if (theColours != nullptr) SetState(STATE_COLOR, PackRGBA(theColours + size_t(k) * 4));
-    if (theNormals != nullptr) glNormal3fv(theNormals + size_t(k) * 3);
-    if (theTextured) glTexCoord2f(theTexCoords[size_t(k) * 2] / theScale, theTexCoords[size_t(k) * 2 + 1] / theScale);
-    glVertex3fv(theVertices + size_t(k) * 3);
+  DrawArrays(thePrimitive, theCount, theVertices, theNormals, theColours, theTextured ? theTexCoords : nullptr, theScale,
+             theIndexed ? theIndices : nullptr, theDrawCount);
+  if (theColours != nullptr) {
+    // Colour arrays leave the current colour undefined: make it the one the
+    // tracker holds again.
+    const uint32_t c = inPoly.GetColour();
+    glColor4d(((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0, (c >> 24) / 255.0);
   }
-  glEnd();
   glPopMatrix();
 
   if (theAlphaTest) glDisable(GL_ALPHA_TEST);

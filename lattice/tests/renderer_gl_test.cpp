@@ -359,3 +359,41 @@ TEST_F(RendererGLTest, ClearTouchesOnlyTheViewport) {
 }
 
 }  // namespace
+
+// Another plug-in may leave its vertex array object and buffers bound: an
+// indexed mesh (with a bad index among its own) is still drawn from its own
+// vertices, and the plug-in finds its bindings as it left them.
+TEST_F(RendererGLTest, IndexedMeshIgnoresAndKeepsOtherBuffersBound) {
+  GLuint theArray = 0, theBuffers[2] = {0, 0};
+  glGenVertexArrays(1, &theArray);
+  glBindVertexArray(theArray);
+  glGenBuffers(2, theBuffers);
+  const float theJunk[64] = {};
+  glBindBuffer(GL_ARRAY_BUFFER, theBuffers[0]);
+  glBufferData(GL_ARRAY_BUFFER, sizeof theJunk, theJunk, GL_STATIC_DRAW);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, theBuffers[1]);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof theJunk, theJunk, GL_STATIC_DRAW);
+
+  TestPoly theQuad(Square(40), GL_QUADS);
+  theQuad.mColour = 0x00FF00;
+  theQuad.mIndices = {0, 1, 2, 3, 99, -1};
+  theQuad.mIndexCount = int32_t(theQuad.mIndices.size());
+  RootNode3D theRoot;
+  theRoot.AddChild(&theQuad);
+  Draw(theRoot);
+
+  EXPECT_EQ(0x00FF00u, PixelAt(0, 0)) << "the quad's centre";
+  EXPECT_EQ(0x000000u, PixelAt(60, 0)) << "beside the quad";
+  GLint theBound = 0;
+  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &theBound);
+  EXPECT_EQ(GLint(theArray), theBound);
+  glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &theBound);
+  EXPECT_EQ(GLint(theBuffers[0]), theBound);
+  glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &theBound);
+  EXPECT_EQ(GLint(theBuffers[1]), theBound);
+  EXPECT_EQ(0, int(glGetError()));
+
+  glBindVertexArray(0);
+  glDeleteBuffers(2, theBuffers);
+  glDeleteVertexArrays(1, &theArray);
+}
