@@ -98,7 +98,7 @@ class StripSession {
   bool Quit() const {
     Key("Escape");
     const std::string thePid = Pid();
-    return WaitFor([&] { return Shell("kill -0 " + thePid + " 2>/dev/null") != 0; }, 10);
+    return WaitFor([&] { return Shell("kill -0 " + thePid + " 2>/dev/null") != 0; }, 60);
   }
 
  private:
@@ -124,14 +124,14 @@ TEST(TimelineStrip, ClickSeeksDragScrubsAndTTogglesInTheRealPlayer) {
 
   theSession.Key("t");
   Image theShown;
-  ASSERT_TRUE(WaitFor([&] { theShown = theSession.Shot("shown"); return !SameRows(theBare, theShown, kHeight - 20, kHeight); }, 10))
+  ASSERT_TRUE(WaitFor([&] { theShown = theSession.Shot("shown"); return !SameRows(theBare, theShown, kHeight - 20, kHeight); }, 60))
       << "T showed no strip along the bottom";
   EXPECT_TRUE(SameRows(theBare, theShown, 0, kHeight / 2)) << "the strip covers more than the bottom";
 
   // A click at the x of 20 s.
   const size_t theBefore = theSession.Starts().size();
   theSession.Mouse("mousemove " + std::to_string(XOf(20000)) + " " + std::to_string(kStripY) + " click 1");
-  ASSERT_TRUE(WaitFor([&] { return theSession.Starts().size() > theBefore; }, 10)) << "the click did not seek";
+  ASSERT_TRUE(WaitFor([&] { return theSession.Starts().size() > theBefore; }, 60)) << "the click did not seek";
   const int theClicked = theSession.Starts()[theBefore];
   EXPECT_NEAR(20000, theClicked, 60000 / kWidth + 1) << "the click sought to " << theClicked << " ms";
 
@@ -159,7 +159,7 @@ TEST(TimelineStrip, ClickSeeksDragScrubsAndTTogglesInTheRealPlayer) {
   const Image theWithStrip = theSession.Shot("with");
   theSession.Key("t");
   Image theHidden;
-  EXPECT_TRUE(WaitFor([&] { theHidden = theSession.Shot("hidden"); return !SameRows(theWithStrip, theHidden, kHeight - 20, kHeight); }, 10))
+  EXPECT_TRUE(WaitFor([&] { theHidden = theSession.Shot("hidden"); return !SameRows(theWithStrip, theHidden, kHeight - 20, kHeight); }, 60))
       << "T did not hide the strip";
   EXPECT_TRUE(SameRows(theWithStrip, theHidden, 0, kHeight / 2)) << "hiding the strip changed the picture above it";
   const size_t theHiddenCount = theSession.Starts().size();

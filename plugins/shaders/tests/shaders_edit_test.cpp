@@ -82,7 +82,7 @@ class EditedShader {
   bool Quit() const {
     Shell("xdotool mousemove 100 100 key Escape");
     const std::string thePid = ReadFile(Path() + "/pid.txt");
-    return WaitFor([&] { return Shell("kill -0 " + thePid + " 2>/dev/null") != 0; }, 10);
+    return WaitFor([&] { return Shell("kill -0 " + thePid + " 2>/dev/null") != 0; }, 60);
   }
   Image Shot() const {
     const std::string thePath = Path() + "/shot.png";
@@ -133,7 +133,7 @@ TEST(ShaderEditMode, ABrokenSaveKeepsThePictureAndAFixedOneDrawsInPlace) {
 
   theDemo.Save(kBroken);
   Image theBroken;
-  EXPECT_TRUE(WaitFor([&] { theBroken = theDemo.Shot(); return ShowsMessage(theBroken); }, 20))
+  EXPECT_TRUE(WaitFor([&] { theBroken = theDemo.Shot(); return ShowsMessage(theBroken); }, 60))
       << "the broken save's message is not shown";
   const Colour theKept = Left(theBroken);
   EXPECT_TRUE(theKept.r > 200 && theKept.b > 200) << "the last good picture is gone: " << theKept.r << "," << theKept.g;
@@ -143,11 +143,11 @@ TEST(ShaderEditMode, ABrokenSaveKeepsThePictureAndAFixedOneDrawsInPlace) {
 
   theDemo.Save(kSecond);
   Image theFixed;
-  EXPECT_TRUE(WaitFor([&] { theFixed = theDemo.Shot(); const Colour c = Left(theFixed); return c.g > 200 && c.r < 50; }, 20))
+  EXPECT_TRUE(WaitFor([&] { theFixed = theDemo.Shot(); const Colour c = Left(theFixed); return c.g > 200 && c.r < 50; }, 60))
       << "the fixed save does not draw";
   EXPECT_GT(Left(theFixed).b, 200) << "the feedback buffer lost v1's mark: the demo was reloaded";
   EXPECT_GE(TimeGrey(theFixed), theTimeBefore) << "iTime went back";
-  EXPECT_TRUE(WaitFor([&] { return !ShowsMessage(theDemo.Shot()); }, 10)) << "the message stayed after the good save";
+  EXPECT_TRUE(WaitFor([&] { return !ShowsMessage(theDemo.Shot()); }, 60)) << "the message stayed after the good save";
   EXPECT_TRUE(theDemo.Quit()) << "Escape did not quit";
 }
 
