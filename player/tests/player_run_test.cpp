@@ -151,6 +151,18 @@ TEST(PlayerProgram, FailuresAtEveryStepLogTheirMessageAndUndoWhatWasBroughtUp) {
     if (!theCase.ini.empty()) theFolder.Write("SDL.ini", theCase.ini);
     theFolder.Write("demo.xml", theCase.document);
     PlayResult theRun = theFolder.RunProgram({"demo.xml"}, theCase.environment);
+    // A demo of running time 0 draws only while the demo time is still 0: on
+    // a busy machine the clock may pass 0 ms before the first frame, and the
+    // demo then ends at once, drawing nothing, which is right too. Run it
+    // again until a frame was drawn at 0.
+    const auto theDrewNothing = [&] {
+      return theCase.exitCode == 0 && Collapsed(Summarise(theRun.calls, false)).size() < theCase.calls.size();
+    };
+    for (int theTry = 0; theTry < 50 && theDrewNothing(); ++theTry) {
+      EXPECT_EQ("", theRun.log) << "nothing was drawn, so nothing failed";
+      EXPECT_EQ(0, theRun.exitCode);
+      theRun = theFolder.RunProgram({"demo.xml"}, theCase.environment);
+    }
     EXPECT_EQ(theCase.log, theRun.log);
     EXPECT_EQ(theCase.exitCode, theRun.exitCode);
     EXPECT_EQ(Joined(theCase.calls), Joined(Collapsed(Summarise(theRun.calls, false))));
