@@ -43,10 +43,11 @@ namespace {
 //
 // cell[c] is the byte of the smallest float of cell c, a cell being all the
 // floats that share their sign, exponent and top kCellMantissaBits of
-// mantissa: 1 / 128 of an octave at most (0.05 dB), a fifth of a byte's 0.27 dB, so
-// a cell holds at most one threshold and a float's byte is its cell's byte
-// or one more. Cell 0 stands for every float below the first cell (and the
-// negative ones), the last for every float above the last threshold's cell.
+// mantissa: 1 / 128 of an octave at most (0.05 dB), under a fifth of a
+// byte's 0.27 dB, so a cell holds at most one threshold and a float's byte
+// is its cell's byte or one more. Cell 0 stands for every float below the
+// first cell (and the negative ones), the last for every float above the
+// last threshold's cell.
 struct ByteTable {
   enum { kCellMantissaBits = 7, kCellShift = 23 - kCellMantissaBits };
   ByteTable() {
@@ -211,11 +212,10 @@ MUSIC_VECTOR_LOOP void WaveBytes(const float* inSamples, uint8_t* outBytes) {
 
 }  // namespace
 
-// The transform of kFftSize real samples is done as one complex transform
-// of half the size, the even samples as real parts and the odd ones as
-// imaginary parts, and then split into the real transform's bins: FFTW's
-// planner, left to its estimates, picks a slower real transform than its
-// complex one of half the size.
+// The transform of kFftSize real samples is one complex transform of half
+// the size and a split (SplitMagnitudes): FFTW's planner, left to its
+// estimates, picks a real transform three times slower than its complex one
+// of half the size.
 struct MusicAnalyser::Impl {
   enum { kHalf = kFftSize / 2 };
   explicit Impl(const MusicSamples& inSamples) : samples(inSamples) {

@@ -52,7 +52,8 @@ std::vector<uint8_t> ReadBackBufferRgb() {
 std::vector<uint8_t> Rgb(const Image& inImage) {
   std::vector<uint8_t> theRgb;
   theRgb.reserve(inImage.rgba.size() / 4 * 3);
-  for (size_t i = 0; i < inImage.rgba.size(); i += 4) theRgb.insert(theRgb.end(), &inImage.rgba[i], &inImage.rgba[i] + 3);
+  for (size_t i = 0; i < inImage.rgba.size(); i += 4)
+    theRgb.insert(theRgb.end(), &inImage.rgba[i], &inImage.rgba[i] + 3);
   return theRgb;
 }
 

@@ -277,7 +277,8 @@ TEST_F(Music, SpectrumAndSmoothedSpectrumAreTheirDefinitionsInEveryBin) {
         ++theWrong;
       }
       if (std::abs(theRecord.smoothed[k] - theSmoothed[size_t(k)]) > 1e-5 * thePeak + 1e-4 * theSmoothed[size_t(k)]) {
-        ADD_FAILURE() << theMs << " ms, bin " << k << ": smoothed " << theRecord.smoothed[k] << ", the definition gives "
+        ADD_FAILURE() << theMs << " ms, bin " << k << ": smoothed " << theRecord.smoothed[k]
+                      << ", the definition gives "
                       << theSmoothed[size_t(k)];
         ++theWrongSmoothed;
       }
@@ -331,7 +332,8 @@ TEST(MusicMaths, SpectrumByteIsTheDecibelFormulaForEveryMagnitude) {
   // Every threshold and the floats just beside it.
   for (int32_t b = 1; b <= 255; ++b) {
     const float theEdge = float(std::pow(10.0, (-100.0 + b * 70.0 / 255.0) / 20.0));
-    for (float theAt : {std::nextafter(theEdge, 0.0f), theEdge, std::nextafter(theEdge, 1.0f)}) theMagnitudes.push_back(theAt);
+    for (float theAt : {std::nextafter(theEdge, 0.0f), theEdge, std::nextafter(theEdge, 1.0f)})
+      theMagnitudes.push_back(theAt);
   }
   // And many between them, from far below the scale to far above it.
   uint32_t theSeed = 12345;
@@ -352,7 +354,8 @@ TEST(MusicMaths, SpectrumByteIsTheDecibelFormulaForEveryMagnitude) {
       if (std::abs(theScaled - std::round(theScaled)) > 1e-4) {
         const int theExpected = int(std::clamp(std::floor(theScaled), 0.0, 255.0));
         if (theByte != theExpected && ++theWrong <= 10) {
-          ADD_FAILURE() << "magnitude " << theMagnitude << ": byte " << int(theByte) << ", 20 log10 gives " << theExpected;
+          ADD_FAILURE() << "magnitude " << theMagnitude << ": byte " << int(theByte) << ", 20 log10 gives "
+                        << theExpected;
         }
       }
     }
