@@ -87,6 +87,15 @@ void MusicSamples::Read(int64_t inFirst, int32_t inCount, float* outSamples) con
   std::fill(theOut, outSamples + inCount, 0.0f);
 }
 
+const float* MusicSamples::Span(int64_t inFirst, int32_t inCount) const {
+  if (inFirst < 0 || inCount <= 0) return nullptr;
+  const int64_t theBlock = inFirst / kBlockSamples;
+  const int64_t theOffset = inFirst % kBlockSamples;
+  if (theOffset + inCount > kBlockSamples) return nullptr;
+  if (WaitFor(inFirst + inCount) < inFirst + inCount) return nullptr;
+  return mBlocks[size_t(theBlock)].get() + theOffset;
+}
+
 std::string MusicSamples::Problem() const {
   std::lock_guard<std::mutex> theLock(mMutex);
   return mProblem;

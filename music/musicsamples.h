@@ -52,6 +52,11 @@ class MusicSamples {
   // Copies samples [inFirst, inFirst + inCount) into outSamples after
   // waiting for them; those before 0 and after the music's end are 0.
   void Read(int64_t inFirst, int32_t inCount, float* outSamples) const;
+  // Waits as Read does. The samples [inFirst, inFirst + inCount) where they
+  // are kept, when all of them are decoded and lie in one block; null
+  // otherwise (before the music, past its end, across two blocks), and
+  // then Read gives them. Valid as long as this object.
+  const float* Span(int64_t inFirst, int32_t inCount) const;
 
   // True once decoding has ended (all read, failed, or stopped); never waits.
   bool Ended() const { return mEnded.load(std::memory_order_acquire); }

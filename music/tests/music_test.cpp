@@ -226,6 +226,66 @@ TEST_F(Music, TruncatedFileGivesOneProblemAndSilenceAfterWhatDecodes) {
   }
 }
 
+// |DFT| / N of the Blackman-windowed samples inEnd - 2048 .. inEnd - 1 of
+// inSignal (0 outside it), in every bin, in double precision and straight
+// from the sum: what the analyser's transform must give.
+std::vector<double> DirectSpectrum(const std::vector<float>& inSignal, int64_t inEnd) {
+  std::vector<std::complex<double>> theRoots(2048);
+  for (int32_t n = 0; n < 2048; ++n) theRoots[size_t(n)] = std::polar(1.0, -2.0 * M_PI * n / 2048);
+  std::vector<double> theWindowed(2048);
+  for (int32_t n = 0; n < 2048; ++n) {
+    const int64_t theAt = inEnd - 2048 + n;
+    const double theX = theAt >= 0 && theAt < int64_t(inSignal.size()) ? inSignal[size_t(theAt)] : 0.0;
+    theWindowed[size_t(n)] = theX * (0.42 - 0.5 * std::cos(2.0 * M_PI * n / 2048) + 0.08 * std::cos(4.0 * M_PI * n / 2048));
+  }
+  std::vector<double> theMagnitudes(1024);
+  for (int32_t k = 0; k < 1024; ++k) {
+    std::complex<double> theSum = 0.0;
+    for (int32_t n = 0; n < 2048; ++n) theSum += theWindowed[size_t(n)] * theRoots[size_t((k * n) % 2048)];
+    theMagnitudes[size_t(k)] = std::abs(theSum) / 2048;
+  }
+  return theMagnitudes;
+}
+
+TEST_F(Music, SpectrumAndSmoothedSpectrumAreTheirDefinitionsInEveryBin) {
+  const std::vector<float> theSignal = testsignals::Varied(3.0, kRate);
+  const auto theSamples = Decoded(Make("varied.wav", theSignal));
+  music::MusicAnalyser theAnalyser(*theSamples);
+  // A time on no grid point, and one early enough that some of the
+  // smoothing's windows lie before the music.
+  for (const uint32_t theMs : {2345u, 150u}) {
+    MusicRecord theRecord;
+    theAnalyser.Analyse(theMs, theRecord);
+    const int64_t theEnd = music::EndSample(theMs, kRate);
+    const std::vector<double> theSpectrum = DirectSpectrum(theSignal, theEnd);
+    // Window j >= 1 of the smoothing ends at grid point G - j + 1.
+    std::vector<double> theSmoothed(1024, 0.0);
+    const int64_t theLastGrid = (theEnd - 1) / 1024;
+    for (int32_t j = 0; j < music::kSmoothWindows; ++j) {
+      const int64_t theWindowEnd = j == 0 ? theEnd : (theLastGrid - j + 1) * 1024;
+      if (theWindowEnd <= 0) continue;
+      const std::vector<double> theWindow = j == 0 ? theSpectrum : DirectSpectrum(theSignal, theWindowEnd);
+      for (int32_t k = 0; k < 1024; ++k) theSmoothed[size_t(k)] += music::SmoothingWeight(j) * theWindow[size_t(k)];
+    }
+    const double thePeak = *std::max_element(theSpectrum.begin(), theSpectrum.end());
+    int32_t theWrong = 0, theWrongSmoothed = 0;
+    for (int32_t k = 0; k < 1024 && theWrong + theWrongSmoothed < 10; ++k) {
+      const double theTolerance = 1e-5 * thePeak + 1e-4 * theSpectrum[size_t(k)];
+      if (std::abs(theRecord.spectrum[k] - theSpectrum[size_t(k)]) > theTolerance) {
+        ADD_FAILURE() << theMs << " ms, bin " << k << ": " << theRecord.spectrum[k] << ", the DFT gives "
+                      << theSpectrum[size_t(k)];
+        ++theWrong;
+      }
+      if (std::abs(theRecord.smoothed[k] - theSmoothed[size_t(k)]) > 1e-5 * thePeak + 1e-4 * theSmoothed[size_t(k)]) {
+        ADD_FAILURE() << theMs << " ms, bin " << k << ": smoothed " << theRecord.smoothed[k]
+                      << ", the definition gives "
+                      << theSmoothed[size_t(k)];
+        ++theWrongSmoothed;
+      }
+    }
+  }
+}
+
 TEST(MusicMaths, ByteScalesAndWeights) {
   EXPECT_EQ(music::SpectrumByte(0.0f), 0);
   EXPECT_EQ(music::SpectrumByte(-1.0f), 0);
@@ -255,6 +315,53 @@ TEST(MusicMaths, ByteScalesAndWeights) {
   EXPECT_NEAR(music::BlackmanWindow(1024), 1.0, 1e-6);
   EXPECT_EQ(music::EndSample(1000, 44100), 44100);
   EXPECT_EQ(music::EndSample(4294967295u, 192000), 824633720640) << "no overflow at the last demo time";
+}
+
+// The spectrum byte by its rule: the largest b whose threshold, the
+// magnitude of kMinDecibels + b x 70 / 255 dB as the nearest float, the
+// magnitude reaches.
+uint8_t ByteByItsThresholds(float inMagnitude) {
+  uint8_t theByte = 0;
+  for (int32_t b = 1; b <= 255; ++b)
+    if (inMagnitude >= float(std::pow(10.0, (-100.0 + b * 70.0 / 255.0) / 20.0))) theByte = uint8_t(b);
+  return theByte;
+}
+
+TEST(MusicMaths, SpectrumByteIsTheDecibelFormulaForEveryMagnitude) {
+  std::vector<float> theMagnitudes = {0.0f, -0.0f, -1e-3f, 1e-30f, 1e-45f, 1.0f, 1e30f, INFINITY, -INFINITY};
+  // Every threshold and the floats just beside it.
+  for (int32_t b = 1; b <= 255; ++b) {
+    const float theEdge = float(std::pow(10.0, (-100.0 + b * 70.0 / 255.0) / 20.0));
+    for (float theAt : {std::nextafter(theEdge, 0.0f), theEdge, std::nextafter(theEdge, 1.0f)})
+      theMagnitudes.push_back(theAt);
+  }
+  // And many between them, from far below the scale to far above it.
+  uint32_t theSeed = 12345;
+  for (int32_t i = 0; i < 200000; ++i) {
+    theSeed = theSeed * 1664525u + 1013904223u;
+    theMagnitudes.push_back(float(std::pow(10.0, -7.0 + 7.0 * double(theSeed >> 8) / double(1 << 24))));
+  }
+  int32_t theWrong = 0;
+  for (const float theMagnitude : theMagnitudes) {
+    const uint8_t theByte = music::SpectrumByte(theMagnitude);
+    if (theByte != ByteByItsThresholds(theMagnitude) && ++theWrong <= 10) {
+      ADD_FAILURE() << "magnitude " << theMagnitude << ": byte " << int(theByte) << ", its thresholds give "
+                    << int(ByteByItsThresholds(theMagnitude));
+    }
+    // Away from the thresholds' last bits, that is 20 log10 on the scale, truncated.
+    if (theMagnitude > 0.0f && std::isfinite(theMagnitude)) {
+      const double theScaled = (20.0 * std::log10(double(theMagnitude)) + 100.0) * 255.0 / 70.0;
+      if (std::abs(theScaled - std::round(theScaled)) > 1e-4) {
+        const int theExpected = int(std::clamp(std::floor(theScaled), 0.0, 255.0));
+        if (theByte != theExpected && ++theWrong <= 10) {
+          ADD_FAILURE() << "magnitude " << theMagnitude << ": byte " << int(theByte) << ", 20 log10 gives "
+                        << theExpected;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(music::SpectrumByte(NAN), 0) << "not a number";
+  EXPECT_EQ(theWrong, 0);
 }
 
 }  // namespace
