@@ -6,8 +6,6 @@
 // frame must be the same, byte for byte in red, green and blue (alpha is
 // left out: a capture makes its frames opaque).
 #include <gtest/gtest.h>
-#include <GL/glew.h>
-#include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,11 +13,9 @@
 #include <vector>
 
 #include "capture.h"
-#include "frameloop.h"
 #include "opengldriver.h"
 #include "pngfile.h"
-#include "sdlconfig.h"
-#include "startup.h"
+#include "showcasesession.h"
 #include "tempfolder.h"
 
 namespace {
@@ -28,19 +24,9 @@ const int kWidth = 320, kHeight = 240;
 // Every 250 ms (4 frames a second) over the scene, its fade-in included.
 const uint32_t kFirstMs = 7750, kLastMs = 11750, kStepMs = 250;
 
-// Demo time stands where the test puts it.
-class HeldClock : public FrameClock {
- public:
-  uint32_t NowMs() override { return mTime; }
-  uint32_t mTime = 0;
-};
-
 // The back buffer as RGB, rows top to bottom as a capture writes them.
 std::vector<uint8_t> ReadBackBufferRgb() {
-  std::vector<uint8_t> theRgba(size_t(kWidth) * kHeight * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, theRgba.data());
+  const std::vector<uint8_t> theRgba = ReadBackBuffer();
   std::vector<uint8_t> theRgb(size_t(kWidth) * kHeight * 3);
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x)
@@ -70,27 +56,14 @@ std::string Difference(const std::vector<uint8_t>& inA, const std::vector<uint8_
 
 // The player's frames at kFirstMs, kFirstMs + kStepMs, ... kLastMs.
 std::vector<std::vector<uint8_t>> PlayerFrames() {
-  PinOpenGLDriver();
-  setenv("ZORBIT_PLUGIN_PATH", ZORBIT_BIN_DIR, 1);
   TempFolder theLogs("captureplayer");
   SDL_Config theConfig;
-  SDL_Config_DefaultConfig(theConfig);
-  theConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_VIDEO;
-  theConfig.width = kWidth;
-  theConfig.height = kHeight;
-  theConfig.videoFlags = SDL_DOUBLEBUF;
   HeldClock theClock;
   theClock.mTime = kFirstMs;
   LoopControl theControl;
   theControl.clockIsDemoTime = true;
   theControl.jumps = [] { return uint64_t(0); };
-  SessionSettings theSettings;
-  theSettings.options.demoPath = "showcase.xml";
-  theSettings.workingFolder = ZORBIT_SOURCE_DIR "/demos/showcase";
-  theSettings.logPath = theLogs.Path() + "/Errorlog.txt";
-  theSettings.allowSetupWindow = false;
-  theSettings.config = &theConfig;
-  theSettings.clock = &theClock;
+  SessionSettings theSettings = ShowcaseSession(theConfig, theClock, kWidth, kHeight, kFirstMs, theLogs.Path());
   theSettings.loopControl = &theControl;
 
   std::vector<std::vector<uint8_t>> theFrames;

@@ -17,15 +17,11 @@
 #include "musicsamples.h"
 #include "opengldriver.h"
 #include "sdlconfig.h"
+#include "showcasesession.h"
 #include "startup.h"
 #include "tempfolder.h"
 
 namespace {
-
-struct PlugInsOfTheBuild : testing::Environment {
-  void SetUp() override { setenv("ZORBIT_PLUGIN_PATH", ZORBIT_BIN_DIR, 1); }
-};
-testing::Environment* const kPlugIns = testing::AddGlobalTestEnvironment(new PlugInsOfTheBuild);
 
 const char* kShowcaseFolder = ZORBIT_SOURCE_DIR "/demos/showcase";
 
@@ -64,37 +60,12 @@ struct FrameGrab {
   std::vector<uint8_t> pixels;
   PlayerSession* session = nullptr;
   void operator()(const Demo&, uint32_t) {
-    SDL_Surface* theScreen = SDL_GetVideoSurface();
-    pixels.assign(static_cast<size_t>(theScreen->w) * theScreen->h * 4, 0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, theScreen->w, theScreen->h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    pixels = ReadBackBuffer();
     session->Stop();
   }
 };
 
-// The showcase in a window of its own size, without sound, on a fixed-step
-// clock, its log in inLogFolder.
-SessionSettings ShowcaseSession(SDL_Config& outConfig, FrameClock& inClock, int inWidth, int inHeight,
-                                uint32_t inStartMs, const std::string& inLogFolder) {
-  SDL_Config_DefaultConfig(outConfig);
-  outConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_VIDEO;
-  outConfig.width = inWidth;
-  outConfig.height = inHeight;
-  outConfig.videoFlags = SDL_DOUBLEBUF;
-  SessionSettings theSettings;
-  theSettings.options.demoPath = "showcase.xml";
-  theSettings.options.startMs = inStartMs;
-  theSettings.workingFolder = kShowcaseFolder;
-  theSettings.logPath = inLogFolder + "/Errorlog.txt";
-  theSettings.allowSetupWindow = false;
-  theSettings.config = &outConfig;
-  theSettings.clock = &inClock;
-  return theSettings;
-}
-
 TEST(Session, ReopenInPlaceDrawsTheSameFrameWithFlatMemory) {
-  PinOpenGLDriver();
   TempFolder theLogs("reopen");
   SDL_Config theConfig;
   FixedStepClock theClock(40);
@@ -142,7 +113,6 @@ TEST(Session, ReopenInPlaceDrawsTheSameFrameWithFlatMemory) {
 }
 
 TEST(Session, AReopenThatCannotLoadKeepsTheDemoThatRuns) {
-  PinOpenGLDriver();
   TempFolder theFolder("reopen_bad");
   SDL_Config theConfig;
   FixedStepClock theClock(40);
@@ -173,7 +143,6 @@ namespace {
 
 // An image replaced on disk is drawn after the reopen: resources are built anew.
 TEST(Session, ReopenSeesAnImageReplacedOnDisk) {
-  PinOpenGLDriver();
   TempFolder theFolder("reopen_image");
   ASSERT_EQ(0, std::system(("cp -r " + std::string(kShowcaseFolder) + "/. '" + theFolder.Path() + "/'").c_str()));
   SDL_Config theConfig;

@@ -6,7 +6,6 @@
 // drawn four times in a row and each repeat is compared with the first, byte
 // for byte.
 #include <gtest/gtest.h>
-#include <GL/glew.h>
 #include <SDL.h>
 
 #include <algorithm>
@@ -15,29 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "frameloop.h"
-#include "opengldriver.h"
-#include "sdlconfig.h"
-#include "startup.h"
+#include "showcasesession.h"
 #include "tempfolder.h"
 
 namespace {
-
-// Demo time stands where the test puts it.
-class HeldClock : public FrameClock {
- public:
-  uint32_t NowMs() override { return mTime; }
-  uint32_t mTime = 0;
-};
-
-std::vector<uint8_t> ReadBackBuffer() {
-  SDL_Surface* theScreen = SDL_GetVideoSurface();
-  std::vector<uint8_t> thePixels(size_t(theScreen->w) * theScreen->h * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, theScreen->w, theScreen->h, GL_RGBA, GL_UNSIGNED_BYTE, thePixels.data());
-  return thePixels;
-}
 
 // Where two frames differ: the first pixel (from the bottom row) and how many.
 std::string Difference(const std::vector<uint8_t>& inA, const std::vector<uint8_t>& inB, int inWidth) {
@@ -51,26 +31,13 @@ std::string Difference(const std::vector<uint8_t>& inA, const std::vector<uint8_
 }
 
 TEST(PausedFrame, TheShowcaseDrawnAgainAtOneDemoTimeGivesTheSamePixels) {
-  PinOpenGLDriver();
-  setenv("ZORBIT_PLUGIN_PATH", ZORBIT_BIN_DIR, 1);
   TempFolder theLogs("still");
   SDL_Config theConfig;
-  SDL_Config_DefaultConfig(theConfig);
-  theConfig.initFlags = SDL_INIT_TIMER | SDL_INIT_VIDEO;
-  theConfig.width = 160;
-  theConfig.height = 90;
-  theConfig.videoFlags = SDL_DOUBLEBUF;
   HeldClock theClock;
   LoopControl theControl;
   theControl.clockIsDemoTime = true;
   theControl.jumps = [] { return uint64_t(0); };
-  SessionSettings theSettings;
-  theSettings.options.demoPath = "showcase.xml";
-  theSettings.workingFolder = ZORBIT_SOURCE_DIR "/demos/showcase";
-  theSettings.logPath = theLogs.Path() + "/Errorlog.txt";
-  theSettings.allowSetupWindow = false;
-  theSettings.config = &theConfig;
-  theSettings.clock = &theClock;
+  SessionSettings theSettings = ShowcaseSession(theConfig, theClock, 160, 90, 0, theLogs.Path());
   theSettings.loopControl = &theControl;
 
   const int kRepeats = 4;
