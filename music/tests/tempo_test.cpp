@@ -14,24 +14,21 @@ namespace {
 
 const std::string kShowcaseMusic = std::string(ZORBIT_SOURCE_DIR) + "/demos/showcase/music.ogg";
 
-// Energy of bins 1 .. 6 (21 Hz to 129 Hz at 44.1 kHz): where a kick drum is.
-double LowEnergy(music::MusicAnalyser& ioAnalyser, uint32_t inMs) {
+// Energy of bins inFirst .. inLast of the raw spectrum at inMs.
+double BandEnergy(music::MusicAnalyser& ioAnalyser, uint32_t inMs, int32_t inFirst, int32_t inLast) {
   MusicRecord theRecord;
   ioAnalyser.Analyse(inMs, theRecord);
   double theSum = 0.0;
-  for (int32_t k = 1; k <= 6; ++k) theSum += double(theRecord.spectrum[k]) * theRecord.spectrum[k];
+  for (int32_t k = inFirst; k <= inLast; ++k) theSum += double(theRecord.spectrum[k]) * theRecord.spectrum[k];
   return theSum;
 }
 
-// Energy of bins 6 .. 8 (129 Hz to 172 Hz): where the kick starts its fall
-// from 130 Hz and where the bass has only the edge of its notes' peaks.
-double KickEnergy(music::MusicAnalyser& ioAnalyser, uint32_t inMs) {
-  MusicRecord theRecord;
-  ioAnalyser.Analyse(inMs, theRecord);
-  double theSum = 0.0;
-  for (int32_t k = 6; k <= 8; ++k) theSum += double(theRecord.spectrum[k]) * theRecord.spectrum[k];
-  return theSum;
-}
+// Bins 1 .. 6 (21 Hz to 129 Hz at 44.1 kHz): where a kick drum is.
+double LowEnergy(music::MusicAnalyser& ioAnalyser, uint32_t inMs) { return BandEnergy(ioAnalyser, inMs, 1, 6); }
+
+// Bins 6 .. 8 (129 Hz to 172 Hz): where the kick starts its fall from
+// 130 Hz and where the bass has only the edge of its notes' peaks.
+double KickEnergy(music::MusicAnalyser& ioAnalyser, uint32_t inMs) { return BandEnergy(ioAnalyser, inMs, 6, 8); }
 
 // How much the kick bins rise from the window that ends on the beat at inMs
 // (no kick in it yet) to the one that ends 40 ms after it.
