@@ -43,7 +43,6 @@ bool IsBlendFactor(long inFactor) {
   }
 }
 
-// Packs red, green, blue, alpha bytes as 0xAARRGGBB.
 // Draws a node's vertices in one call from client arrays. A glBegin/glEnd
 // run is not drawn as one: the driver cuts it where its vertex buffer fills,
 // and where that is depends on everything drawn before, in earlier frames
