@@ -2,39 +2,25 @@
 // descriptions: on the showcase, on a document with values the descriptions
 // rule out, with broken tables, and with a plug-in that describes nothing.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <string>
 
+#include "shellrun.h"
 #include "tempfolder.h"
 #include "textfile.h"
 
 namespace {
 
-struct ToolRun {
-  int status = -1;
-  std::string output;
-};
-
-ToolRun RunTool(const std::string& inTool, const std::string& inArguments) {
-  const std::string theCommand = std::string(ZORBIT_BIN_DIR "/") + inTool + " " + inArguments + " 2>&1";
-  FILE* thePipe = popen(theCommand.c_str(), "r");
-  ToolRun theRun;
-  char theChunk[4096];
-  size_t theRead;
-  while ((theRead = fread(theChunk, 1, sizeof theChunk, thePipe)) > 0) theRun.output.append(theChunk, theRead);
-  const int theStatus = pclose(thePipe);
-  theRun.status = WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1;
-  return theRun;
+ShellRun RunTool(const std::string& inTool, const std::string& inArguments) {
+  return RunShell(std::string(ZORBIT_BIN_DIR "/") + inTool + " " + inArguments);
 }
 
-bool Has(const ToolRun& inRun, const std::string& inText) { return inRun.output.find(inText) != std::string::npos; }
+bool Has(const ShellRun& inRun, const std::string& inText) { return inRun.output.find(inText) != std::string::npos; }
 
 const std::string kShowcase = ZORBIT_SOURCE_DIR "/demos/showcase/showcase.xml";
 
 TEST(DescribedTools, InfoNamesTheShowcasesParametersInTheirUnits) {
-  const ToolRun theRun = RunTool("zorbit-info", kShowcase);
+  const ShellRun theRun = RunTool("zorbit-info", kShowcase);
   ASSERT_EQ(theRun.status, 0) << theRun.output;
   for (const char* theLine : {
            "      0: text 'drums in: 120 BPM' (constant 34)\n",
@@ -56,7 +42,7 @@ TEST(DescribedTools, InfoNamesTheShowcasesParametersInTheirUnits) {
 }
 
 TEST(DescribedTools, CheckFindsNothingTheDescriptionsRuleOutInTheShowcase) {
-  const ToolRun theRun = RunTool("zorbit-check", kShowcase);
+  const ShellRun theRun = RunTool("zorbit-check", kShowcase);
   EXPECT_EQ(theRun.status, 0) << theRun.output;
   EXPECT_TRUE(Has(theRun, "zorbit-check: 0 error(s), 0 warning(s)")) << theRun.output;
 }
@@ -92,7 +78,7 @@ TEST(DescribedTools, CheckWarnsAboutValuesTheDescriptionsRuleOut) {
           "<Event LibraryFileName=\"scene.so\" FunctionName=\"DrawGrid\" StartTime=\"2000\" EndTime=\"3000\">\n" +
           Params({2, 4, 1}) + "</Event>\n");
   WriteFile(theFolder.Path() + "/demo.xml", theDocument);
-  const ToolRun theRun = RunTool("zorbit-check", theFolder.Path() + "/demo.xml");
+  const ShellRun theRun = RunTool("zorbit-check", theFolder.Path() + "/demo.xml");
   EXPECT_EQ(theRun.status, 0) << "warnings only:\n" << theRun.output;
   const std::string thePath = theFolder.Path() + "/demo.xml:";
   for (const std::string& theLine : {
@@ -113,7 +99,7 @@ TEST(DescribedTools, CheckWarnsAboutValuesTheDescriptionsRuleOut) {
   WriteFile(theFolder.Path() + "/filled.xml",
             TextDocument(theText3D, "<Event LibraryFileName=\"scene.so\" FunctionName=\"DrawGrid\" StartTime=\"0\" "
                                     "EndTime=\"1000\">" + Params({2, 4, 0}) + "</Event>\n"));
-  const ToolRun theFilled = RunTool("zorbit-check", theFolder.Path() + "/filled.xml");
+  const ShellRun theFilled = RunTool("zorbit-check", theFolder.Path() + "/filled.xml");
   EXPECT_TRUE(Has(theFilled, "zorbit-check: 0 error(s), 0 warning(s)")) << theFilled.output;
 }
 
@@ -132,7 +118,7 @@ TEST(DescribedTools, BrokenDescriptionsAreSaidAndTheToolsGoOn) {
   WriteFile(theFolder.Path() + "/demo.xml", theDocument);
   const std::string theArguments = "--plugin-dir " ZORBIT_DESCRIBED_PLUGIN_DIR " " + theFolder.Path() + "/demo.xml";
 
-  const ToolRun theCheck = RunTool("zorbit-check", theArguments);
+  const ShellRun theCheck = RunTool("zorbit-check", theArguments);
   EXPECT_EQ(theCheck.status, 0) << theCheck.output;
   for (const char* theSaid : {"nullname.so: its description is broken: parameter 1 of Glow has no usable name",
                               "hugecount.so: its description is broken: effect Glow claims 2147483647 parameters",
@@ -147,7 +133,7 @@ TEST(DescribedTools, BrokenDescriptionsAreSaidAndTheToolsGoOn) {
     const std::string theFrom = std::string(ZORBIT_DESCRIBED_PLUGIN_DIR "/") + theVariant;
     WriteFile(theFolder.Path() + "/" + theVariant, ReadFile(theFrom));
   }
-  const ToolRun theInfo = RunTool("zorbit-info", theFolder.Path() + "/demo.xml");
+  const ShellRun theInfo = RunTool("zorbit-info", theFolder.Path() + "/demo.xml");
   EXPECT_EQ(theInfo.status, 0) << theInfo.output;
   EXPECT_TRUE(Has(theInfo, "  nullname.so\n    note: nullname.so: its description is broken")) << theInfo.output;
   EXPECT_TRUE(Has(theInfo, "    note: hugecount.so: its description is broken: effect Glow claims 2147483647 parameters"))
@@ -164,12 +150,12 @@ TEST(DescribedTools, APlugInWithoutDescriptionsIsShownAndCheckedAsBefore) {
             "<Libraries><Library FileName=\"recorder.so\"><Function Name=\"Effect\"/></Library></Libraries>"
             "<Tracks><Track><Event LibraryFileName=\"recorder.so\" FunctionName=\"Effect\" StartTime=\"0\" "
             "EndTime=\"1000\">" + Params({99999, -5}) + "</Event></Track></Tracks></Demo>\n");
-  const ToolRun theInfo = RunTool("zorbit-info", theFolder.Path() + "/demo.xml");
+  const ShellRun theInfo = RunTool("zorbit-info", theFolder.Path() + "/demo.xml");
   EXPECT_EQ(theInfo.status, 0) << theInfo.output;
   EXPECT_TRUE(Has(theInfo, "  recorder.so\n    Effect()\n")) << theInfo.output;
   EXPECT_TRUE(Has(theInfo, "      0: constant 99999\n      1: constant -5\n")) << theInfo.output;
   EXPECT_FALSE(Has(theInfo, "note:")) << theInfo.output;
-  const ToolRun theCheck = RunTool("zorbit-check", theFolder.Path() + "/demo.xml");
+  const ShellRun theCheck = RunTool("zorbit-check", theFolder.Path() + "/demo.xml");
   EXPECT_EQ(theCheck.status, 0) << theCheck.output;
   EXPECT_TRUE(Has(theCheck, "zorbit-check: 0 error(s), 0 warning(s)")) << theCheck.output;
 }

@@ -4,12 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <string>
 
 #include "offscreengl.h"
+#include "shellrun.h"
 #include "tempfolder.h"
 #include "textfile.h"
 
@@ -63,22 +62,9 @@ std::string Describe(const ShaderCheck& inCheck) {
   return theText;
 }
 
-struct CheckRun {
-  int status = -1;
-  std::string out;  // standard output and error together
-};
-
-CheckRun RunCheck(const std::string& inEnvironment, const std::string& inArguments) {
-  CheckRun theRun;
-  std::string theCommand = "env " + inEnvironment + " " ZORBIT_BIN_DIR "/zorbit-check --plugin-dir " ZORBIT_BIN_DIR
-                           " " + inArguments + " 2>&1";
-  FILE* thePipe = popen(theCommand.c_str(), "r");
-  char theChunk[4096];
-  size_t theRead;
-  while ((theRead = fread(theChunk, 1, sizeof theChunk, thePipe)) > 0) theRun.out.append(theChunk, theRead);
-  int theStatus = pclose(thePipe);
-  theRun.status = WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1;
-  return theRun;
+ShellRun RunCheck(const std::string& inEnvironment, const std::string& inArguments) {
+  return RunShell("env " + inEnvironment + " " ZORBIT_BIN_DIR "/zorbit-check --plugin-dir " ZORBIT_BIN_DIR " " +
+                  inArguments);
 }
 
 class ShaderCheckTest : public ::testing::Test {
@@ -222,15 +208,15 @@ TEST_F(ShaderCheckTest, TextsAndBuffersThatDoNotExistAreReportedOnTheDocument) {
 TEST_F(ShaderCheckTest, ZorbitCheckCompilesWithDisplayUnset) {
   WriteFile(Path("broken.frag"), SixteenLines() + "    fragColor = vec4(uv, 0, notDeclared);\n}\n");
   WriteFile(Path("demo.xml"), Document({"broken.frag"}));
-  CheckRun theRun = RunCheck("-u DISPLAY -u WAYLAND_DISPLAY", "'" + Path("demo.xml") + "'");
-  EXPECT_EQ(1, theRun.status) << theRun.out;
-  EXPECT_NE(std::string::npos, theRun.out.find(Path("broken.frag") + ":17:29: error: ")) << theRun.out;
-  EXPECT_EQ(std::string::npos, theRun.out.find("note:")) << theRun.out;
+  ShellRun theRun = RunCheck("-u DISPLAY -u WAYLAND_DISPLAY", "'" + Path("demo.xml") + "'");
+  EXPECT_EQ(1, theRun.status) << theRun.output;
+  EXPECT_NE(std::string::npos, theRun.output.find(Path("broken.frag") + ":17:29: error: ")) << theRun.output;
+  EXPECT_EQ(std::string::npos, theRun.output.find("note:")) << theRun.output;
 
   WriteFile(Path("broken.frag"), kGoodShadertoy);
   theRun = RunCheck("-u DISPLAY -u WAYLAND_DISPLAY", "'" + Path("demo.xml") + "'");
-  EXPECT_EQ(0, theRun.status) << theRun.out;
-  EXPECT_NE(std::string::npos, theRun.out.find("zorbit-check: 0 error(s), 0 warning(s)")) << theRun.out;
+  EXPECT_EQ(0, theRun.status) << theRun.output;
+  EXPECT_NE(std::string::npos, theRun.output.find("zorbit-check: 0 error(s), 0 warning(s)")) << theRun.output;
 }
 
 // Without any EGL driver the check says so once, still reads the files, and
@@ -239,17 +225,17 @@ TEST_F(ShaderCheckTest, WithoutAnEglDriverItSaysSoOnceAndSkipsCompiling) {
   WriteFile(Path("broken.frag"), SixteenLines() + "    fragColor = vec4(uv, 0, notDeclared);\n}\n");
   WriteFile(Path("demo.xml"), Document({"broken.frag"}));
   WriteFile(Path("second.xml"), Document({"broken.frag", "missing.frag"}));
-  CheckRun theRun = RunCheck("-u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent/egl_vendor.json",
+  ShellRun theRun = RunCheck("-u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent/egl_vendor.json",
                         "'" + Path("demo.xml") + "' '" + Path("second.xml") + "'");
-  EXPECT_EQ(1, theRun.status) << "the missing file is still an error:\n" << theRun.out;
-  EXPECT_NE(std::string::npos, theRun.out.find(Path("missing.frag") + ": error: the shader file does not exist"))
-      << theRun.out;
-  EXPECT_EQ(std::string::npos, theRun.out.find(":17:")) << theRun.out;
+  EXPECT_EQ(1, theRun.status) << "the missing file is still an error:\n" << theRun.output;
+  EXPECT_NE(std::string::npos, theRun.output.find(Path("missing.frag") + ": error: the shader file does not exist"))
+      << theRun.output;
+  EXPECT_EQ(std::string::npos, theRun.output.find(":17:")) << theRun.output;
   const std::string kNote = "zorbit-check: note: shader files were not compiled: ";
-  size_t theNote = theRun.out.find(kNote);
-  ASSERT_NE(std::string::npos, theNote) << theRun.out;
-  EXPECT_EQ(std::string::npos, theRun.out.find("note:", theNote + kNote.size())) << "one note for the whole run:\n"
-                                                                                 << theRun.out;
+  size_t theNote = theRun.output.find(kNote);
+  ASSERT_NE(std::string::npos, theNote) << theRun.output;
+  EXPECT_EQ(std::string::npos, theRun.output.find("note:", theNote + kNote.size())) << "one note for the whole run:\n"
+                                                                                 << theRun.output;
 }
 
 }  // namespace

@@ -1,32 +1,18 @@
 // zorbit-info --tempo, run as a program on real documents.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "shellrun.h"
 #include "tempfolder.h"
 
 namespace {
 
-struct ToolRun {
-  int status = -1;
-  std::string output;  // standard output and error together
-};
-
-ToolRun TempoOf(const std::string& inArguments) {
-  ToolRun theRun;
-  const std::string theCommand = ZORBIT_BIN_DIR "/zorbit-info --tempo " + inArguments + " 2>&1";
-  FILE* thePipe = popen(theCommand.c_str(), "r");
-  char theChunk[4096];
-  size_t theRead;
-  while ((theRead = fread(theChunk, 1, sizeof theChunk, thePipe)) > 0) theRun.output.append(theChunk, theRead);
-  const int theStatus = pclose(thePipe);
-  theRun.status = WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1;
-  return theRun;
+ShellRun TempoOf(const std::string& inArguments) {
+  return RunShell(ZORBIT_BIN_DIR "/zorbit-info --tempo " + inArguments);
 }
 
 // The number after inLabel in inText, or -1.
@@ -36,7 +22,7 @@ double NumberAfter(const std::string& inText, const std::string& inLabel) {
 }
 
 TEST(TempoTool, PrintsTheShowcasesTempoFirstBeatAndAMakeBeatEventOnItsBeats) {
-  const ToolRun theRun = TempoOf(ZORBIT_SOURCE_DIR "/demos/showcase/showcase.xml");
+  const ShellRun theRun = TempoOf(ZORBIT_SOURCE_DIR "/demos/showcase/showcase.xml");
   ASSERT_EQ(theRun.status, 0) << theRun.output;
   EXPECT_NEAR(NumberAfter(theRun.output, "Tempo: "), 120.0, 0.5) << theRun.output;
   const double theFirst = NumberAfter(theRun.output, "First beat: ");
@@ -74,14 +60,14 @@ TEST(TempoTool, DocumentsWithoutUsableMusicAndBadUsageSaySo) {
   std::ofstream(theFolder.Path() + "/missing.xml") << theDocument;
   std::ofstream(theFolder.Path() + "/silent.xml") << theDocument.erase(theDocument.find(theAttribute), theAttribute.size());
 
-  const ToolRun theMissing = TempoOf(theFolder.Path() + "/missing.xml");
+  const ShellRun theMissing = TempoOf(theFolder.Path() + "/missing.xml");
   EXPECT_EQ(theMissing.status, 1);
   EXPECT_NE(theMissing.output.find("cannot read " + theFolder.Path() + "/music.ogg"), std::string::npos)
       << "the music is looked for beside the document: " << theMissing.output;
-  const ToolRun theSilent = TempoOf(theFolder.Path() + "/silent.xml");
+  const ShellRun theSilent = TempoOf(theFolder.Path() + "/silent.xml");
   EXPECT_EQ(theSilent.status, 1);
   EXPECT_NE(theSilent.output.find("names no music"), std::string::npos) << theSilent.output;
-  const ToolRun theNoFile = TempoOf(theFolder.Path() + "/none.xml");
+  const ShellRun theNoFile = TempoOf(theFolder.Path() + "/none.xml");
   EXPECT_EQ(theNoFile.status, 1) << theNoFile.output;
   EXPECT_EQ(TempoOf("--fast " + theFolder.Path() + "/silent.xml").status, 2);
   EXPECT_EQ(TempoOf("").status, 2) << "no document";

@@ -24,6 +24,7 @@
 #include "demo.h"
 #include "nametable.h"
 #include "paramanim.h"
+#include "shellrun.h"
 #include "tempfolder.h"
 #include "testsignals.h"
 #include "textfile.h"
@@ -35,15 +36,9 @@ namespace {
 using namespace xercesc;
 
 std::string RunInfo(const std::string& inArguments, int& outStatus) {
-  const std::string theCommand = ZORBIT_BIN_DIR "/zorbit-info " + inArguments + " 2>&1";
-  FILE* thePipe = popen(theCommand.c_str(), "r");
-  std::string theOutput;
-  char theChunk[4096];
-  size_t theRead;
-  while ((theRead = fread(theChunk, 1, sizeof theChunk, thePipe)) > 0) theOutput.append(theChunk, theRead);
-  const int theWait = pclose(thePipe);
-  outStatus = WIFEXITED(theWait) ? WEXITSTATUS(theWait) : -1;
-  return theOutput;
+  ShellRun theRun = RunShell(ZORBIT_BIN_DIR "/zorbit-info " + inArguments);
+  outStatus = theRun.status;
+  return theRun.output;
 }
 
 bool Exists(const std::string& inPath) {
